@@ -1,0 +1,2 @@
+// Placeholder until the catalogue texts land.
+#include "core/TVXStringTable.h"

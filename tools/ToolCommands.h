@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Each command of quorvane-tool takes its arguments (without the command name)
+// and returns the process's exit status.
+int runShow(const std::vector<std::string>& args);
+int runPorts(const std::vector<std::string>& args);
+int runDownload(const std::vector<std::string>& args);
+int runUpgrade(const std::vector<std::string>& args);
+int runCheck(const std::vector<std::string>& args);

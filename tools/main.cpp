@@ -1,0 +1,56 @@
+#include "tools/ToolCommands.h"
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+void usage()
+{
+    std::fputs("usage: quorvane-tool COMMAND [OPTIONS]\n"
+               "  show [--lang N] FILE                          print a record file or a .bin history\n"
+               "  ports                                         list the free serial ports\n"
+               "  download (--port NAME | --scan) --out FILE.bin  read a mower's history\n"
+               "  upgrade (--port NAME | --scan) [--yes] FILE.TVF program a mower's firmware\n"
+               "  check DBDIR [--repair]                        check a database folder\n",
+               stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "");
+    if (argc < 2) {
+        usage();
+        return 2;
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    try {
+        if (command == "show")
+            return runShow(args);
+        if (command == "ports")
+            return runPorts(args);
+        if (command == "download")
+            return runDownload(args);
+        if (command == "upgrade")
+            return runUpgrade(args);
+        if (command == "check")
+            return runCheck(args);
+        if (command == "--help" || command == "-h" || command == "help") {
+            usage();
+            return 0;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quorvane-tool: %s\n", e.what());
+        return 1;
+    }
+    std::fprintf(stderr, "quorvane-tool: unknown command '%s'\n", command.c_str());
+    usage();
+    return 2;
+}
