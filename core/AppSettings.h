@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class IniFile;
+
+// The settings the main window reads at start and writes back at close.
+struct AppSettings {
+    int height = 775;
+    int width = 668;
+    int top = 130;
+    int left = 200;
+    std::uint8_t language = 1;  // French
+    bool sortByName = false;
+    std::string dbPath;         // never written back
+    std::string port = "COM1";
+    bool autoScan = true;
+
+    void readFrom(const IniFile& ini);
+    // Writes every key but the database folder, in the order of the shut-down.
+    void writeTo(IniFile& ini) const;
+};

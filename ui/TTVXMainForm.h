@@ -1,0 +1,103 @@
+#pragma once
+
+#include "core/AppPaths.h"
+#include "core/AppSettings.h"
+#include "core/IniFile.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QMdiArea;
+class QRadioButton;
+class QScrollArea;
+class QFrame;
+class QToolBar;
+class QMenu;
+class TStatusForm;
+class QtUserInteraction;
+class UserInteraction;
+
+// The application's frame and state: settings, trace log, catalogue, the
+// hand-over buffers between reading a history and filing it, and the commands
+// of the menus and toolbar.
+class TTVXMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the whole start-up sequence. `user` answers the message boxes; the
+    // form's own Qt dialogs when null.
+    explicit TTVXMainForm(const AppPaths& paths, UserInteraction* user = nullptr, QWidget* parent = nullptr);
+    ~TTVXMainForm() override;
+
+    // The windows that live from start-up to the end, hidden until used.
+    void createDialogs();
+
+    void setCaptions();
+
+    std::uint8_t language = 1;
+    bool autoScan = true;
+    std::array<std::uint8_t, 16> infoFrame {};
+    std::array<std::uint8_t, 8192> historyImage {};
+
+    const std::string& currentPort() const { return currentPort_; }
+    void setPort(const std::string& name);
+    bool sortByName() const { return sortByName_; }
+    const std::string& databaseFolder() const { return databaseFolder_; }
+    TStatusForm* statusForm() const { return statusForm_; }
+    UserInteraction& user() const { return *user_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void updateMenuItemClick();
+    void loadHistMenuItemClick();
+    void ImportMenuItemClick();
+    void ImportBinMenuItemClick();
+    void configMenuItemClick();
+    void ExitMenuItemClick();
+    void cascMenuItemClick();
+    void NameRadioButtClick();
+    void MachineIdRadioButtClick();
+
+private:
+    void buildLayout();
+    void openTraceLog();
+    void FormClose();
+    void reportShutdownFailure(const std::string& text);
+
+    AppPaths paths_;
+    IniFile ini_;
+    std::string currentPort_;
+    std::string databaseFolder_;
+    bool sortByName_ = false;
+    bool closed_ = false;
+
+    std::unique_ptr<QtUserInteraction> ownUser_;
+    UserInteraction* user_;
+    TStatusForm* statusForm_ = nullptr;
+
+    QMenu* FileMenuItem_ = nullptr;
+    QMenu* ToolMenuItem_ = nullptr;
+    QMenu* WindowMenuItem_ = nullptr;
+    QAction* ImportMenuItem_ = nullptr;
+    QAction* ImportBinMenuItem_ = nullptr;
+    QAction* ExitMenuItem_ = nullptr;
+    QAction* updateMenuItem_ = nullptr;
+    QAction* loadHistMenuItem_ = nullptr;
+    QAction* configMenuItem_ = nullptr;
+    QAction* cascMenuItem_ = nullptr;
+    QToolBar* ToolBar1_ = nullptr;
+    QAction* upgradeToolButt_ = nullptr;
+    QAction* uploadToolButt_ = nullptr;
+    QFrame* Panel1_ = nullptr;
+    QScrollArea* mowerListArea_ = nullptr;
+    QGroupBox* dbMLGroupBox_ = nullptr;
+    QRadioButton* MachineIdRadioButt_ = nullptr;
+    QRadioButton* NameRadioButt_ = nullptr;
+    QMdiArea* mdiArea_ = nullptr;
+};
