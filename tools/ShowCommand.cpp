@@ -1,9 +1,116 @@
 #include "tools/ToolCommands.h"
 
-#include <cstdio>
+#include "Class/HistoryRender.h"
+#include "Class/RecordFile.h"
+#include "Class/TVXException.h"
+#include "core/AtomicFile.h"
+#include "core/TVXStringTable.h"
 
-int runShow(const std::vector<std::string>&)
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <ios>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The most a record file can reasonably be: far beyond any real mower's record.
+constexpr std::size_t MaxRecordFileSize = 256u * 1024u * 1024u;
+
+bool hasBinExtension(const std::string& path)
 {
-    std::fputs("quorvane-tool: show is not built yet\n", stderr);
+    if (path.size() < 4)
+        return false;
+    std::string ext = path.substr(path.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext == ".bin";
+}
+
+// The "Copy data" text of a record with one history's tab active: the owner
+// lines, an empty line and the history's block.
+void appendRecordText(std::vector<std::string>& lines, const TVXMowerLog& record, const TVXLog* history)
+{
+    const TVXStringTable& table = TVXStringTable::instance();
+    const TVXOwner& owner = record.getOwner();
+    lines.push_back(table.getMessageText(37));
+    lines.push_back(table.getMessageText(38) + ": " + owner.getName());
+    lines.push_back(table.getMessageText(39) + ": " + owner.getSurname());
+    lines.push_back(table.getMessageText(40) + ": " + owner.getAddress());
+    if (!history)
+        return;
+    lines.emplace_back();
+    for (std::string& line : renderHistoryText(*history))
+        lines.push_back(std::move(line));
+}
+
+int fail(const std::string& message)
+{
+    std::string line = "quorvane-tool: " + message;
+    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::fprintf(stderr, "%s\n", line.c_str());
     return 1;
+}
+
+int usage()
+{
+    std::fputs("usage: quorvane-tool show [--lang N] FILE\n", stderr);
+    return 2;
+}
+
+}  // namespace
+
+int runShow(const std::vector<std::string>& args)
+{
+    int language = 0;
+    std::string path;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--lang" && i + 1 < args.size()) {
+            const std::string& value = args[++i];
+            if (value.size() != 1 || value[0] < '0' || value[0] >= '0' + TVXStringTable::LanguageCount)
+                return usage();
+            language = value[0] - '0';
+        } else if (path.empty() && !args[i].empty() && (args[i][0] != '-' || args[i] == "-")) {
+            path = args[i];
+        } else {
+            return usage();
+        }
+    }
+    if (path.empty())
+        return usage();
+    TVXStringTable& table = TVXStringTable::instance();
+    table.setLanguage(static_cast<std::uint8_t>(language));
+
+    std::string bytes;
+    std::string error;
+    if (!readWholeFile(path, bytes, error, MaxRecordFileSize))
+        return fail(error);
+
+    std::vector<std::string> lines;
+    try {
+        if (hasBinExtension(path)) {
+            const auto history = readBinHistory(bytes);
+            lines = renderHistoryText(*history);
+        } else {
+            const auto record = readRecordFile(bytes);
+            if (record->getLogCount() == 0)
+                appendRecordText(lines, *record, nullptr);
+            for (const auto& [date, history] : record->logs())
+                appendRecordText(lines, *record, history.get());
+        }
+    } catch (const TVXCrc_error&) {
+        return fail(path + ": " + table.getMessageText(17));
+    } catch (const TVXFormat_error& e) {
+        return fail(path + ": " + e.what());
+    } catch (const std::ios_base::failure&) {
+        return fail(path + ": " + "truncated or malformed record file");
+    }
+
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        return fail(path + ": " + "cannot write to standard output");
+    return 0;
 }
