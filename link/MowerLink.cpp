@@ -1,0 +1,213 @@
+#include "link/MowerLink.h"
+
+#include "core/CLogger.h"
+#include "core/Clock.h"
+#include "core/TVXStringTable.h"
+#include "link/EComPort.h"
+#include "link/SerialPort.h"
+#include "link/ShownProgress.h"
+#include "link/TComPort.h"
+
+#include <array>
+
+namespace {
+
+std::string message(int number)
+{
+    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(number));
+}
+
+constexpr std::uint8_t TestMode = 0x54;  // 'T', echoed by the mower
+constexpr std::uint8_t InfoRequest = 0x49;  // 'I'
+constexpr std::uint8_t Ack = 0x06;
+
+}  // namespace
+
+MowerLink::MowerLink(SerialPort& port, Clock& clock, UserInteraction& user, ProgressWindow& progress,
+                     const bool& autoScan, PortLister listPorts, TraceLog trace)
+    : port_(port)
+    , clock_(clock)
+    , user_(user)
+    , progress_(progress)
+    , autoScan_(autoScan)
+    , listPorts_(std::move(listPorts))
+    , trace_(std::move(trace))
+{
+}
+
+MowerLink::PortLister MowerLink::systemPorts()
+{
+    return [] {
+        std::vector<std::string> ports;
+        TComPort::EnumComPorts(ports);
+        return ports;
+    };
+}
+
+MowerLink::TraceLog MowerLink::traceLog()
+{
+    return [](const std::string& text) { CLogger::instance().log(text); };
+}
+
+void MowerLink::writeByte(std::uint8_t byte)
+{
+    port_.Write(&byte, 1);
+}
+
+std::vector<std::string> MowerLink::listFreePorts()
+{
+    const std::vector<std::string> names = listPorts_();
+    const std::string current = port_.GetPort();
+    std::vector<std::string> free;
+    for (const std::string& name : names) {
+        try {
+            port_.SetPort(name);
+            port_.Open();
+            port_.Close();
+            free.push_back(name);
+        } catch (const EComPort&) {
+            trace_("Port not free " + name);
+        }
+    }
+    port_.SetPort(current);
+    return free;
+}
+
+bool MowerLink::findMower()
+{
+    const std::vector<std::string> ports = listFreePorts();
+    if (ports.empty())
+        return false;
+    ShownProgress shown(progress_);
+    progress_.setCaption(message(13));
+    progress_.setMaximum(static_cast<int>(ports.size()));
+    shown.show();
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const std::string& name = ports[i];
+        port_.SetPort(name);
+        progress_.setText(message(14) + " " + name);
+        progress_.setPosition(static_cast<int>(i));
+        trace_("Trying port: " + name);
+        port_.Open();
+        if (checkMower()) {
+            trace_("Machine connected on port: " + name);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MowerLink::openLink(const std::string& portName)
+{
+    if (autoScan_) {
+        if (findMower())
+            return true;
+        user_.messageBox(MsgType::Warning, message(15), MbOK);
+        return false;
+    }
+    try {
+        port_.SetPort(portName);
+        port_.Open();
+    } catch (const EComPort&) {
+        user_.messageBox(MsgType::Warning, message(16), MbOK);
+        return false;
+    }
+    return true;
+}
+
+bool MowerLink::enterTestMode()
+{
+    port_.ClearBuffer(true, true);
+    writeByte(TestMode);
+
+    // The mower stops talking once it is in test mode.
+    bool silent = false;
+    for (int cycle = 1; cycle <= 10 && !silent; ++cycle) {
+        port_.ClearBuffer(true, false);
+        clock_.sleep(50);
+        silent = cycle < 10 && port_.InputCount() == 0;
+    }
+    if (!silent) {
+        trace_("not able to pass in test mode (on port)" + port_.GetPort());
+        return false;
+    }
+    port_.ClearBuffer(true, true);
+
+    std::uint8_t received = TestMode;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        writeByte(TestMode);
+        clock_.sleep(10);
+        std::uint8_t byte = 0;
+        if (port_.Read(&byte, 1) != 1) {
+            received = TestMode;  // what the log shows when nothing came back
+            continue;
+        }
+        received = byte;
+        if (byte == TestMode)
+            return true;
+    }
+    writeByte(TestMode);
+    clock_.sleep(10);
+    trace_("Bad echo or no echo when switch in test mode, received byte: " + std::to_string(received)
+           + " on port: " + port_.GetPort());
+    return false;
+}
+
+bool MowerLink::readInfoFrame(InfoFrame& frame)
+{
+    port_.ClearBuffer(true, true);
+    writeByte(InfoRequest);
+
+    int pollsLeft = 100;
+    bool complete = false;
+    while (pollsLeft > 0 && !complete) {
+        clock_.sleep(4);
+        --pollsLeft;
+        complete = pollsLeft > 0 && port_.InputCount() == 16;
+    }
+    if (!complete) {
+        trace_("info frame timeout, size of received frame :" + std::to_string(port_.InputCount())
+               + " infoWaitTime = " + std::to_string(pollsLeft));
+        return false;
+    }
+    InfoFrame received {};
+    port_.Read(received.data(), received.size());
+    frame = received;
+    if (isValidInfoFrame(frame))
+        return true;
+    trace_("Bad info, received buffer is " + hexDump(frame));
+    return false;
+}
+
+bool MowerLink::checkMower()
+{
+    if (!enterTestMode())
+        return false;
+    InfoFrame scratch {};
+    return readInfoFrame(scratch);
+}
+
+bool MowerLink::waitForSynchro()
+{
+    port_.ClearBuffer(true, true);
+    writeByte('t');
+    clock_.sleep(5);
+    writeByte('B');
+    clock_.sleep(300);
+
+    // A mower that sends nothing leaves 'B' here; when several bytes came, the last decides.
+    std::uint8_t received = 'B';
+    for (int pass = 0; pass < 3; ++pass) {
+        const int waiting = port_.InputCount();
+        if (waiting == 0)
+            break;
+        for (int i = 0; i < waiting; ++i) {
+            std::uint8_t byte = 0;
+            if (port_.Read(&byte, 1) != 1)
+                break;
+            received = byte;
+        }
+        clock_.sleep(100);
+    }
+    return received == Ack;
+}

@@ -1,0 +1,98 @@
+#include "link/MowerLink.h"
+
+#include "core/Clock.h"
+#include "core/TVXStringTable.h"
+#include "link/SerialPort.h"
+#include "link/ShownProgress.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string message(int number)
+{
+    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(number));
+}
+
+constexpr std::uint8_t HistoryRequest = 0x48;  // 'H'
+constexpr int MaxRequests = 3;
+// Bytes beyond the image are read and dropped; a line that never stops ends
+// the request after this many.
+constexpr std::size_t MaxDroppedBytes = 10000;
+
+}  // namespace
+
+bool MowerLink::downloadHistory(InfoFrame& infoFrame, HistoryImage& historyImage)
+{
+    trace_("Request loading history");
+    if (!openLink(port_.GetPort()))
+        return false;
+    if (!enterTestMode()) {
+        user_.messageBox(MsgType::Error, message(23), MbOK);
+        port_.Close();
+        return false;
+    }
+    if (!readInfoFrame(infoFrame)) {
+        user_.messageBox(MsgType::Error, message(24), MbOK);
+        port_.Close();
+        return false;
+    }
+
+    std::uint32_t byteCount = 0;
+    int requests = 0;
+    {
+        ShownProgress shown(progress_);
+        progress_.setCaption(message(25));
+        progress_.setText(message(26));
+        progress_.setPosition(0);
+        shown.show();
+        port_.ClearBuffer(true, true);
+        try {
+            do {
+                port_.ClearBuffer(true, true);
+                writeByte(HistoryRequest);
+                progress_.setMaximum(static_cast<int>(historyImage.size()));
+                clock_.sleep(100);
+                byteCount = receiveImage(historyImage, byteCount);
+                ++requests;
+            } while (byteCount != historyImage.size() && requests < MaxRequests);
+        } catch (...) {
+            port_.Close();
+            throw;
+        }
+    }
+
+    const bool complete = byteCount == historyImage.size();
+    if (!complete) {
+        user_.messageBox(MsgType::Error, message(24), MbOK);
+        trace_("Couldn't load history nbByte loaded: " + std::to_string(byteCount)
+               + "//retry count :" + std::to_string(requests));
+    }
+    port_.Close();
+    return complete;
+}
+
+// One request's bytes, stored after those already received; the request ends
+// when 50 ms pass without a new byte.
+std::uint32_t MowerLink::receiveImage(HistoryImage& image, std::uint32_t byteCount)
+{
+    std::size_t dropped = 0;
+    while (port_.InputCount() != 0) {
+        if (byteCount < image.size()) {
+            progress_.setPosition(static_cast<int>(byteCount));
+            if (port_.Read(&image[byteCount], 1) != 1)
+                break;
+            ++byteCount;
+        } else {
+            std::uint8_t scrap[256];
+            const std::size_t want = std::min<std::size_t>(sizeof scrap, static_cast<std::size_t>(port_.InputCount()));
+            const std::size_t got = port_.Read(scrap, want);
+            dropped += got;
+            if (got == 0 || dropped >= MaxDroppedBytes)
+                break;
+        }
+        if (port_.InputCount() == 0)
+            clock_.sleep(50);
+    }
+    return byteCount;
+}
