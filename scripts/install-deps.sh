@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs, from Debian's registry, whatever of the build and test packages is
+# missing. Runs as root (or through sudo when it is there).
+set -euo pipefail
+
+packages=(
+    cmake make g++ pkg-config
+    qt6-base-dev libgl-dev
+    libsimpleini-dev
+    libgtest-dev libgmock-dev
+    zlib1g-dev
+    clang libclang-rt-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,142 @@
+#include "core/AppPaths.h"
+#include "core/UserInteraction.h"
+#include "ui/TTVXMainForm.h"
+#include "ui/UnixSignalCloser.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace {
+
+class RecordingUser : public UserInteraction {
+public:
+    std::vector<std::string> messages;
+    MsgButton messageBox(MsgType, const std::string& text, unsigned) override
+    {
+        messages.push_back(text);
+        return MbOK;
+    }
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    std::optional<std::string> chooseOpenFile(const std::string&, const std::vector<FileFilter>&, int) override
+    {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseSaveFile(const std::string&, const std::vector<FileFilter>&, int,
+                                              const std::string&) override
+    {
+        return std::nullopt;
+    }
+};
+
+std::string readFile(const QString& path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const QString& path, const std::string& bytes)
+{
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+
+}  // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstStartUsesDefaultsAndWritesEverythingBack()
+    {
+        QTemporaryDir dir;
+        const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
+        RecordingUser user;
+        {
+            TTVXMainForm form(paths, &user);
+            QVERIFY(user.messages.empty());  // a missing log file is a normal first start
+            QCOMPARE(form.windowTitle(), QString(" Quorvane  3.6"));
+            QCOMPARE(form.width(), 668);
+            QCOMPARE(form.height(), 775);
+            QCOMPARE(form.language, 1);
+            QVERIFY(form.autoScan);
+            QCOMPARE(form.currentPort(), std::string("COM1"));
+            QCOMPARE(form.findChild<QMenu*>("FileMenuItem")->title(), QString("Fichier"));
+            QCOMPARE(form.findChild<QMenu*>("ToolMenuItem")->title(), QString("Outils"));
+            QCOMPARE(form.findChild<QMenu*>("WindowMenuItem")->title(), QString::fromUtf8("Fenêtre"));
+            QVERIFY(form.findChild<QRadioButton*>("MachineIdRadioButt")->isChecked());
+            QVERIFY(QFileInfo(dir.filePath("database")).isDir());
+            form.close();
+        }
+        const std::string ini = readFile(dir.filePath("quorvane.INI"));
+        for (const char* line : {"Height=775", "Width=668", "Top=130", "Left=200", "LANGUAGE=1", "SORTBYNAME=0",
+                                 "PORT=COM1", "AUTO=1"})
+            QVERIFY2(ini.find(line) != std::string::npos, line);
+        QVERIFY(ini.find("DBPATH") == std::string::npos);
+        const std::string log = readFile(dir.filePath("quorvane.log"));
+        const std::string firstLine = log.substr(0, log.find('\n'));
+        QVERIFY(firstLine.size() > 16 && firstLine.substr(firstLine.size() - 16) == "Starting program");
+    }
+
+    void storedSettingsAreApplied()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("quorvane.INI"),
+                  "[GENERAL]\r\nLANGUAGE=0\r\nSORTBYNAME=1\r\n[COM]\r\nAUTO=0\r\nPORT=/dev/ttyUSB3\r\n");
+        const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
+        RecordingUser user;
+        TTVXMainForm form(paths, &user);
+        QCOMPARE(form.findChild<QMenu*>("FileMenuItem")->title(), QString("File"));
+        QVERIFY(form.findChild<QRadioButton*>("NameRadioButt")->isChecked());
+        QVERIFY(!form.findChild<QRadioButton*>("MachineIdRadioButt")->isChecked());
+        QVERIFY(!form.autoScan);
+        QCOMPARE(form.currentPort(), std::string("/dev/ttyUSB3"));
+        // A language chosen during the run is saved, the captions stay until the next start.
+        form.language = 4;
+        form.close();
+        QVERIFY(readFile(dir.filePath("quorvane.INI")).find("LANGUAGE=4") != std::string::npos);
+    }
+
+    void anUnwritableLogIsReportedAndShutDownStillCompletes()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("quorvane.log"));  // exists, but is no readable file
+        const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
+        RecordingUser user;
+        {
+            TTVXMainForm form(paths, &user);
+            QCOMPARE(user.messages.size(), std::size_t(1));
+            QCOMPARE(user.messages[0], std::string("cannot open/create file log on opening"));
+            form.close();
+        }
+        QCOMPARE(user.messages.size(), std::size_t(2));
+        QVERIFY(user.messages[1].find("cannot open/create file") != std::string::npos);
+        QVERIFY(readFile(dir.filePath("quorvane.INI")).find("Height=775") != std::string::npos);
+    }
+
+    void terminationSignalClosesLikeExit()
+    {
+        QTemporaryDir dir;
+        const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
+        RecordingUser user;
+        TTVXMainForm form(paths, &user);
+        UnixSignalCloser closer(&form);
+        form.show();
+        ::raise(SIGTERM);
+        QTRY_VERIFY(!form.isVisible());
+        QVERIFY(QFileInfo::exists(dir.filePath("quorvane.INI")));
+        QVERIFY(QFileInfo::exists(dir.filePath("quorvane.log")));
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "test_mainform.moc"
