@@ -1,4 +1,5 @@
 #include "core/AppPaths.h"
+#include "ui/QuorvaneApplication.h"
 #include "ui/TTVXMainForm.h"
 #include "ui/UnixSignalCloser.h"
 
@@ -9,8 +10,7 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Quorvane");
+    QuorvaneApplication app(argc, argv);
     try {
         TTVXMainForm form(AppPaths::forExecutable(currentExecutablePath()));
         UnixSignalCloser closer(&form);
