@@ -1,13 +1,135 @@
 #include "tools/ToolCommands.h"
 
-#include <cstdio>
+#include "core/AtomicFile.h"
+#include "core/CLogger.h"
+#include "core/Clock.h"
+#include "core/TVXStringTable.h"
+#include "link/MowerLink.h"
+#include "link/TComPort.h"
+#include "tools/LinkTerminal.h"
 
-static int notYet()
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct LinkArgs {
+    std::string port;
+    bool scan = false;
+    std::string out;
+    bool yes = false;
+    bool verbose = false;
+    int language = 0;
+    std::vector<std::string> files;
+};
+
+std::optional<LinkArgs> parseArgs(const std::vector<std::string>& args)
 {
-    std::fputs("quorvane-tool: the link commands are not built yet\n", stderr);
-    return 1;
+    LinkArgs parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--port" && hasValue)
+            parsed.port = args[++i];
+        else if (arg == "--out" && hasValue)
+            parsed.out = args[++i];
+        else if (arg == "--lang" && hasValue && args[i + 1].size() == 1 && args[i + 1][0] >= '0'
+                 && args[i + 1][0] <= '4')
+            parsed.language = args[++i][0] - '0';
+        else if (arg == "--scan")
+            parsed.scan = true;
+        else if (arg == "--yes")
+            parsed.yes = true;
+        else if (arg == "--verbose" || arg == "-v")
+            parsed.verbose = true;
+        else if (!arg.empty() && arg[0] != '-')
+            parsed.files.push_back(arg);
+        else {
+            std::fprintf(stderr, "quorvane-tool: unknown or incomplete option '%s'\n", arg.c_str());
+            return std::nullopt;
+        }
+    }
+    TVXStringTable::instance().setLanguage(static_cast<std::uint8_t>(parsed.language));
+    return parsed;
 }
 
-int runPorts(const std::vector<std::string>&) { return notYet(); }
-int runDownload(const std::vector<std::string>&) { return notYet(); }
-int runUpgrade(const std::vector<std::string>&) { return notYet(); }
+bool hasOnePortChoice(const LinkArgs& args)
+{
+    return args.scan != !args.port.empty();
+}
+
+// The link as the tool uses it: the system's port, the real clock, the
+// terminal, and the trace log echoed to standard error with --verbose.
+struct ToolLink {
+    explicit ToolLink(const LinkArgs& args)
+        : port(args.port.empty() ? "COM1" : args.port)
+        , user(args.yes)
+        , progress(args.verbose)
+        , autoScan(args.scan)
+        , link(port, SystemClock::instance(), user, progress, autoScan, MowerLink::systemPorts(),
+               [verbose = args.verbose](const std::string& text) {
+                   CLogger& logger = CLogger::instance();
+                   logger.log(text);
+                   if (verbose && !logger.entries().empty())
+                       std::fprintf(stderr, "%s\n", CLogger::formatLine(logger.entries().back()).c_str());
+               })
+    {
+    }
+
+    TComPort port;
+    TerminalUser user;
+    TerminalProgress progress;
+    bool autoScan;
+    MowerLink link;
+};
+
+}  // namespace
+
+int runPorts(const std::vector<std::string>& args)
+{
+    const std::optional<LinkArgs> parsed = parseArgs(args);
+    if (!parsed || !parsed->files.empty()) {
+        std::fputs("usage: quorvane-tool ports [--verbose]\n", stderr);
+        return 2;
+    }
+    ToolLink tool(*parsed);
+    for (const std::string& name : tool.link.listFreePorts())
+        std::printf("%s\n", name.c_str());
+    return 0;
+}
+
+int runDownload(const std::vector<std::string>& args)
+{
+    const std::optional<LinkArgs> parsed = parseArgs(args);
+    if (!parsed || !hasOnePortChoice(*parsed) || parsed->out.empty() || !parsed->files.empty()) {
+        std::fputs("usage: quorvane-tool download (--port NAME | --scan) --out FILE.bin [--lang N] [--verbose]\n",
+                   stderr);
+        return 2;
+    }
+    ToolLink tool(*parsed);
+    InfoFrame frame {};
+    HistoryImage image {};
+    if (!tool.link.downloadHistory(frame, image))
+        return 1;
+    std::string bytes(frame.begin(), frame.end());
+    bytes.append(image.begin(), image.end());
+    if (const WriteResult written = writeFileAtomically(parsed->out, bytes); !written) {
+        std::fprintf(stderr, "quorvane-tool: %s\n", written.error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int runUpgrade(const std::vector<std::string>& args)
+{
+    const std::optional<LinkArgs> parsed = parseArgs(args);
+    if (!parsed || !hasOnePortChoice(*parsed) || parsed->files.size() != 1) {
+        std::fputs("usage: quorvane-tool upgrade (--port NAME | --scan) [--yes] [--lang N] [--verbose] FILE.TVF\n",
+                   stderr);
+        return 2;
+    }
+    ToolLink tool(*parsed);
+    return tool.link.upgradeFirmware(parsed->files[0]) ? 0 : 1;
+}
