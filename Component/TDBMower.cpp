@@ -1,0 +1,173 @@
+#include "Component/TDBMower.h"
+
+#include "Class/RecordFile.h"
+#include "Class/TVXException.h"
+#include "Class/TVXMowerLog.h"
+#include "Component/BoundedFile.h"
+#include "Component/DatabaseTexts.h"
+#include "Component/MachineId.h"
+#include "Component/RecordFileName.h"
+#include "Component/RecordWindows.h"
+#include "Component/TDBMowerList.h"
+#include "core/AtomicFile.h"
+#include "core/CLogger.h"
+#include "core/TVXStringTable.h"
+#include "core/UserInteraction.h"
+
+#include <ios>
+
+namespace {
+
+constexpr int MsgExportFailed = 29;
+constexpr int MsgExportDone = 30;
+
+}  // namespace
+
+TDBMower::TDBMower(const std::string& path, TDBMowerList& owner_)
+    : owner(owner_), mowerHandle(std::make_unique<TVXMowerLog>()), fileName(path)
+{
+    Load();
+    RefreshCaptions();
+}
+
+TDBMower::TDBMower(std::unique_ptr<TVXMowerLog> record, TDBMowerList& owner_)
+    : owner(owner_), mowerHandle(record ? std::move(record) : std::make_unique<TVXMowerLog>())
+{
+    RefreshCaptions();
+}
+
+TDBMower::~TDBMower() = default;
+
+bool TDBMower::Load()
+{
+    std::string bytes;
+    std::string error;
+    if (readBoundedFile(fileName, MaxRecordFileBytes, bytes, error) != ReadStatus::Ok)
+        throw std::ios_base::failure(error);
+    try {
+        mowerHandle = readRecordFile(bytes);  // throws TVXCrc_error for a wrong checksum
+    } catch (const TVXFormat_error& e) {
+        // A checksum that fits bytes that hold no whole record: the file was
+        // written wrongly. It is reported like a file that cannot be read.
+        throw std::ios_base::failure(fileName + ": " + e.what());
+    }
+    return true;
+}
+
+bool TDBMower::SaveRecord()
+{
+    CLogger& logger = CLogger::instance();
+    if (fileName.empty()) {
+        logger.log("record without a file name not written: " + serialText);
+        return false;
+    }
+    std::string error;
+    try {
+        const WriteResult written = writeFileAtomically(fileName, writeRecordFile(*mowerHandle));
+        if (written)
+            return true;
+        error = written.error;
+    } catch (const TVXWrite_error& e) {
+        error = fileName + ": " + e.what();
+    }
+    logger.log("error writing record file: " + error);
+    owner.User().messageBox(MsgType::Error, databaseText(DatabaseText::SaveFailed) + "\n" + error, MbOK);
+    return false;
+}
+
+bool TDBMower::SaveIfOpen()
+{
+    if (!childForm)
+        return true;
+    childForm->storeComments();
+    SaveRecord();
+    return true;
+}
+
+bool TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
+{
+    if (!history)
+        return false;
+    const TVXLogTime date = history->getDate();
+    if (!mowerHandle->insertLog(std::move(history)))
+        return false;
+    RefreshCaptions();
+    owner.NotifyChanged(*this);
+    SaveRecord();
+    if (childForm)
+        childForm->showHistory(date);
+    else
+        OpenRecord();
+    return true;
+}
+
+void TDBMower::MergeFrom(TVXMowerLog& other)
+{
+    mowerHandle->mergeFrom(other);
+    RefreshCaptions();
+    owner.NotifyChanged(*this);
+    SaveRecord();
+    OpenRecord();
+}
+
+void TDBMower::OpenRecord()
+{
+    if (childForm)
+        childForm->bringToFront();
+    else
+        childForm = owner.Windows().openRecordWindow(*this);
+}
+
+bool TDBMower::RecordChanged()
+{
+    if (childForm)
+        childForm->storeComments();
+    const bool saved = SaveRecord();
+    owner.Arrange();
+    return saved;
+}
+
+bool TDBMower::Export()
+{
+    UserInteraction& user = owner.User();
+    const std::vector<FileFilter> filters {{"Export File (*.dat,*.thf)", "*.dat;*.thf"},
+                                           {"All files", "*.*"}};
+    const auto path = user.chooseSaveFile("Export", filters, 1, "");
+    if (!path)
+        return true;
+    std::string error;
+    try {
+        const WriteResult written = writeFileAtomically(*path, writeRecordFile(*mowerHandle));
+        if (!written)
+            error = written.error;
+    } catch (const TVXWrite_error& e) {
+        error = *path + ": " + e.what();
+    }
+    if (!error.empty()) {
+        CLogger::instance().log("Couldn't create export file");
+        CLogger::instance().log(error);
+        user.messageBox(MsgType::Error, TVXStringTable::instance().getMessageText(MsgExportFailed), MbOK);
+        return false;
+    }
+    user.showMessage(TVXStringTable::instance().getMessageText(MsgExportDone));
+    return true;
+}
+
+std::uint32_t TDBMower::GetSerial() const
+{
+    return mowerHandle->getSerialNumber();
+}
+
+std::string TDBMower::BuildMachineId() const
+{
+    return buildMachineId(mowerHandle->getTypeCode(), mowerHandle->getIdYear(), mowerHandle->getIdNumber(),
+                          mowerHandle->getIdSuffix());
+}
+
+void TDBMower::RefreshCaptions()
+{
+    const TVXOwner& ownerData = mowerHandle->getOwner();
+    nameText = ownerData.getName() + " " + ownerData.getSurname();
+    machineIdText = BuildMachineId();
+    serialText = serialHex(mowerHandle->getSerialNumber());
+}

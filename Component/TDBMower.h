@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class RecordWindow;
+class TDBMowerList;
+class TVXLog;
+class TVXMowerLog;
+
+// One mower record as it lives in the database: the record in memory, the
+// path of its file, the three caption lines and the position of its tile in
+// the list. The list creates the entries and owns them; a view draws them.
+//
+// Every change of the record is written to its file at once (atomically), so
+// that a crash never loses a history; the record is written once more at the
+// end of the run when its window was opened, for the comments.
+class TDBMower {
+public:
+    static constexpr int TileSize = 105;
+    // A record of thousands of histories stays far below this; a larger file
+    // is refused rather than read.
+    static constexpr std::size_t MaxRecordFileBytes = 256u * 1024u * 1024u;
+
+    // Reads the record file. Throws std::ios_base::failure when the file
+    // cannot be read or holds no whole record, TVXCrc_error ("corruped file")
+    // when its checksum fails: no entry exists for a file that cannot be read.
+    TDBMower(const std::string& path, TDBMowerList& owner);
+    // Takes over a record in memory; its file name is set by SetFileName.
+    TDBMower(std::unique_ptr<TVXMowerLog> record, TDBMowerList& owner);
+    ~TDBMower();
+    TDBMower(const TDBMower&) = delete;
+    TDBMower& operator=(const TDBMower&) = delete;
+
+    // Reads the record file (see the first constructor); true or throws.
+    bool Load();
+    // Writes the record file with its checksum, atomically. A failure is
+    // written to the trace log and shown to the user; the old file stays.
+    bool SaveRecord();
+    // Stores the window's comments and writes the record, when its window was
+    // ever opened; true in any case.
+    bool SaveIfOpen();
+    // Files the history under its date and writes the record. False when the
+    // record already holds a history of that date: `history` then stays with
+    // the caller and nothing changes. On success `history` is empty and the
+    // record window shows the history (it is opened when needed).
+    bool InsertLog(std::unique_ptr<TVXLog>& history);
+    // Moves over every history of the other record whose date this record
+    // lacks, writes the record and opens or raises its window (which gets no
+    // tabs for the merged histories).
+    void MergeFrom(TVXMowerLog& other);
+    // Opens the record window, or brings it to the front.
+    void OpenRecord();
+    // The record window changed the owner data or deleted a history: the
+    // comments are stored, the record is written and the list re-arranged.
+    bool RecordChanged();
+    // Writes the record in memory to a file the user chooses (record format).
+    bool Export();
+
+    void SetFileName(const std::string& path) { fileName = path; }
+    const std::string& GetFileName() const { return fileName; }
+    std::uint32_t GetSerial() const;
+    TVXMowerLog& GetMowerHandle() { return *mowerHandle; }
+    const TVXMowerLog& GetMowerHandle() const { return *mowerHandle; }
+    RecordWindow* GetChildForm() const { return childForm; }
+
+    // Caption lines: owner name and second name; machine identifier; serial
+    // number as 8 upper-case hexadecimal digits.
+    const std::string& GetNameText() const { return nameText; }
+    const std::string& GetMachineIdText() const { return machineIdText; }
+    const std::string& GetSerialText() const { return serialText; }
+    std::string BuildMachineId() const;
+    // Sets the three caption lines from the record.
+    void RefreshCaptions();
+
+    // Position of the tile in the list, set by Arrange.
+    int GetLeft() const { return left; }
+    int GetTop() const { return top; }
+    void SetPosition(int x, int y)
+    {
+        left = x;
+        top = y;
+    }
+
+private:
+    TDBMowerList& owner;
+    std::unique_ptr<TVXMowerLog> mowerHandle;
+    RecordWindow* childForm = nullptr;
+    std::string fileName;
+    std::string nameText;
+    std::string machineIdText;
+    std::string serialText;
+    int left = 0;
+    int top = 0;
+};

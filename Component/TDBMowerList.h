@@ -1,0 +1,110 @@
+#pragma once
+
+#include "Component/TVXCheckDir.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class MowerListObserver;
+class RecordWindowFactory;
+class TDBMower;
+class TVXLog;
+class TVXMowerLog;
+class UserInteraction;
+
+// What became of a history offered to the list.
+enum class InsertResult {
+    NoRecord,    // no record has its serial number; the caller keeps the history
+    Inserted,    // filed into the first record with its serial number, and written
+    DateExists,  // that record already holds a history of this date; the caller keeps it
+};
+
+// The database in memory: one entry per record file that the checker lists,
+// arranged in rows of tiles sorted by owner name or by machine identifier.
+// The application's main window owns the one list, gives it the width of its
+// view, the user, the record windows and an observer, and calls Load at
+// start-up and SaveAll at the end of the run.
+class TDBMowerList {
+public:
+    static constexpr const char* CheckFileName = "dbtisl.chk";
+    static constexpr int ColumnStep = 105;
+    static constexpr int RowStep = 100;
+    static constexpr int RowBreakMargin = 95;
+
+    TDBMowerList(UserInteraction& user, RecordWindowFactory& windows);
+    ~TDBMowerList();
+    TDBMowerList(const TDBMowerList&) = delete;
+    TDBMowerList& operator=(const TDBMowerList&) = delete;
+
+    void SetObserver(MowerListObserver* observer) { observer_ = observer; }
+    // The width of the view in pixels; rows break at width - 95.
+    void SetWidth(int width) { width_ = width; }
+    int GetWidth() const { return width_; }
+    // The sort mode as read from the settings; takes effect at the next Arrange.
+    void SetSortByName(bool byName) { sortByName = byName; }
+    bool GetSortByName() const { return sortByName; }
+
+    // Loads the record files that the checker of the folder lists. Throws
+    // TVXDBFC_error when the checker is missing or damaged: the list then
+    // stays empty, and new records still register with the checker. A record
+    // file that cannot be loaded gets a trace-log line and no entry.
+    bool Load(const std::string& folder);
+    void CreateEntries();
+    // Refreshes the captions, sorts the entries and places their tiles.
+    void Arrange();
+    void SortByName();
+    void SortByMachineId();
+
+    // Files a history into the first record (display order) with its serial
+    // number. The record is written and its window opened or raised.
+    InsertResult InsertLog(std::unique_ptr<TVXLog>& history);
+    // The machine identifiers of all entries, in display order.
+    std::vector<std::string> GetMachineIdList() const;
+    // Files a history into the first record showing that machine identifier;
+    // false when there is none or it already holds a history of that date
+    // (the history then stays with the caller).
+    bool InsertLogInto(const std::string& machineId, std::unique_ptr<TVXLog>& history);
+    // Makes a new record file named after the record's serial number, its
+    // checker entry (unless the checker lists that serial already) and its
+    // entry, and opens its window. An older file of that name is set aside
+    // under a new name first. False, with the record left with the caller,
+    // when the file name belongs to a loaded record or cannot be freed.
+    bool CreateRecord(std::unique_ptr<TVXMowerLog>& record);
+    bool AddRecord(std::unique_ptr<TVXMowerLog> record, const std::string& path);
+    bool MachineExists(std::uint8_t typeCode, std::uint8_t idYear, std::uint32_t idNumber,
+                       std::uint8_t idSuffix) const;
+    // The last entry (display order) with that serial number, or null.
+    TDBMower* FindBySerial(std::uint32_t serial) const;
+    // The last entry whose record has all four values, or null.
+    TDBMower* FindByIdentity(std::uint8_t typeCode, std::uint8_t idYear, std::uint8_t idSuffix,
+                             std::uint32_t idNumber) const;
+    // Writes every record whose window was opened. True.
+    bool SaveAll();
+    // Asks the view to repaint the list.
+    void Refresh();
+
+    const std::vector<std::unique_ptr<TDBMower>>& Entries() const { return entries; }
+    const std::string& GetDbDir() const { return dbDir; }
+    TVXCheckDir& Checker() { return checker; }
+
+    // For the entries.
+    UserInteraction& User() { return user_; }
+    RecordWindowFactory& Windows() { return windows_; }
+    void NotifyChanged(const TDBMower& mower);
+
+private:
+    bool SetAside(const std::string& path);
+
+    std::vector<std::unique_ptr<TDBMower>> entries;
+    std::vector<std::string> fileList;
+    std::string dbDir;
+    TVXCheckDir checker;
+    bool sortByName = true;
+
+    UserInteraction& user_;
+    RecordWindowFactory& windows_;
+    MowerListObserver* observer_ = nullptr;
+    int width_ = 0;
+};

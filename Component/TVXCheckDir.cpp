@@ -1,0 +1,139 @@
+#include "Component/TVXCheckDir.h"
+
+#include "Class/TVXException.h"
+#include "Component/BoundedFile.h"
+#include "Component/FolderIndex.h"
+#include "Component/RecordFileName.h"
+#include "core/AtomicFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+std::uint16_t TVXCheckDir::EntrySum(std::uint32_t serial)
+{
+    return static_cast<std::uint16_t>((serial >> 24) + ((serial >> 16) & 0xFF) + ((serial >> 8) & 0xFF)
+                                      + (serial & 0xFF));
+}
+
+std::string TVXCheckDir::EncodeEntry(std::uint32_t serial)
+{
+    const std::uint16_t sum = EntrySum(serial);
+    std::string entry(EntrySize, '\0');
+    for (int i = 0; i < 4; ++i)
+        entry[static_cast<std::size_t>(i)] = static_cast<char>((serial >> (8 * i)) & 0xFF);
+    entry[4] = static_cast<char>(sum & 0xFF);
+    entry[5] = static_cast<char>(sum >> 8);
+    return entry;
+}
+
+std::string TVXCheckDir::CheckFilePath() const
+{
+    return joinPath(checkDir, checkFileName);
+}
+
+std::vector<std::string> TVXCheckDir::GetFileList()
+{
+    fileList.clear();
+    if (!ReadCheckFile())
+        throw TVXDBFC_error();
+    return std::move(fileList);
+}
+
+std::string TVXCheckDir::FindRecordFile(std::uint32_t serial, FolderIndex& folder) const
+{
+    const std::string name = recordFileName(serial);
+    const std::string path = joinPath(dataDir, name);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return path;
+    }
+    if (errno != ENOENT) {
+        // It is there but cannot be opened: the loader says so in the trace
+        // log, and the entry stays so that the record is not forgotten.
+        return path;
+    }
+    if (const auto onDisk = folder.find(name))
+        return joinPath(dataDir, *onDisk);
+    return {};
+}
+
+bool TVXCheckDir::ReadCheckFile()
+{
+    std::string bytes;
+    if (readBoundedFile(CheckFilePath(), MaxCheckFileBytes, bytes, lastError_) != ReadStatus::Ok)
+        return false;
+    if (bytes.size() % EntrySize != 0) {
+        lastError_ = CheckFilePath() + ": size " + std::to_string(bytes.size()) + " is not a multiple of 6";
+        return false;
+    }
+    checkBytes_ = bytes;
+    FolderIndex folder(dataDir);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = 0; at < bytes.size(); at += EntrySize, p += EntrySize) {
+        const std::uint32_t serial = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8)
+                                     | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+        const std::uint16_t sum = static_cast<std::uint16_t>(p[4] | (p[5] << 8));
+        if (sum != EntrySum(serial))
+            continue;
+        std::string path = FindRecordFile(serial, folder);
+        if (path.empty())
+            continue;
+        fileList.push_back(std::move(path));
+        listed_.insert(serial);
+    }
+    rewriteFailed_ = !WriteCheckFile();
+    return true;
+}
+
+bool TVXCheckDir::WriteCheckFile()
+{
+    std::string bytes;
+    bytes.reserve(fileList.size() * EntrySize);
+    for (const std::string& path : fileList) {
+        std::string name = fileNamePart(path);
+        const auto dot = name.find('.');
+        if (dot != std::string::npos)
+            name.erase(dot, 4);
+        if (const auto serial = parseSerialHex(name))
+            bytes += EncodeEntry(*serial);
+    }
+    if (bytes == checkBytes_)
+        return true;
+    const WriteResult written = writeFileAtomically(CheckFilePath(), bytes);
+    if (!written) {
+        lastError_ = written.error;
+        return false;
+    }
+    checkBytes_ = std::move(bytes);
+    return true;
+}
+
+bool TVXCheckDir::AddEntry(const std::string& serialHex)
+{
+    const auto serial = parseSerialHex(serialHex);
+    if (!serial) {
+        lastError_ = "not a serial number: " + serialHex;
+        return false;
+    }
+    // Read again rather than trust checkBytes_: the checker may have been
+    // missing or unreadable at start, or be a damaged one that we leave as is.
+    std::string bytes;
+    const ReadStatus status = readBoundedFile(CheckFilePath(), MaxCheckFileBytes, bytes, lastError_);
+    if (status != ReadStatus::Ok) {
+        if (status != ReadStatus::CannotOpen || ::access(CheckFilePath().c_str(), F_OK) == 0
+            || errno != ENOENT)
+            return false;
+        bytes.clear();
+    }
+    bytes += EncodeEntry(*serial);
+    const WriteResult written = writeFileAtomically(CheckFilePath(), bytes);
+    if (!written) {
+        lastError_ = written.error;
+        return false;
+    }
+    checkBytes_ = std::move(bytes);
+    listed_.insert(*serial);
+    return true;
+}
