@@ -14,6 +14,8 @@ namespace {
 constexpr std::size_t SleepCopyOffset = 12;
 constexpr std::size_t SleepCopySize = 12;
 constexpr std::size_t ImageOffset = 35;
+// Everything before the comment length.
+constexpr std::size_t FieldsSize = ImageOffset + TVXLog::ImageSize;
 
 std::uint32_t bigEndian32(const std::uint8_t* p)
 {
@@ -84,7 +86,7 @@ bool TVXLog::readFrom(std::istream& in)
 {
     if (in.fail())
         return false;
-    std::array<unsigned char, FixedSize> fixed;
+    std::array<unsigned char, FieldsSize> fixed;
     byteio::readExact(in, fixed.data(), fixed.size(), "record file ends inside a history");
     std::string comment = byteio::readCountedBytes(in, "record file ends inside a history comment");
 

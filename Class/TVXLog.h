@@ -20,7 +20,7 @@ public:
     static constexpr std::size_t ImageSize = 8192;
     static constexpr std::size_t InfoFrameSize = 16;
     static constexpr std::size_t InfoHeadSize = 6;
-    // Bytes of a history in a record file before its comment.
+    // Bytes of a history in a record file with an empty comment.
     static constexpr std::size_t FixedSize = 8229;
     static constexpr std::size_t EventSlots = 992;
     static constexpr std::size_t ParameterCount = 74;
