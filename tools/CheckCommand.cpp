@@ -1,9 +1,83 @@
 #include "tools/ToolCommands.h"
 
+#include "Component/DatabaseCheck.h"
+#include "Component/DatabaseLock.h"
+
 #include <cstdio>
 
-int runCheck(const std::vector<std::string>&)
+namespace {
+
+int usageError()
 {
-    std::fputs("quorvane-tool: check is not built yet\n", stderr);
+    std::fputs("usage: quorvane-tool check DBDIR [--repair]\n", stderr);
+    return 2;
+}
+
+void print(const DatabaseCheckReport& report)
+{
+    for (const DatabaseFinding& finding : report.findings)
+        std::printf("%s\n", finding.text.c_str());
+}
+
+}  // namespace
+
+// Prints one line per damage of a database folder; exit 0 when it is sound,
+// 1 otherwise. With --repair the checker is rewritten to list every record
+// file that loads, so that the application finds them all at its next start.
+int runCheck(const std::vector<std::string>& args)
+{
+    std::string folder;
+    bool repair = false;
+    for (const std::string& arg : args) {
+        if (arg == "--repair")
+            repair = true;
+        else if (!arg.empty() && arg[0] == '-')
+            return usageError();
+        else if (folder.empty())
+            folder = arg;
+        else
+            return usageError();
+    }
+    if (folder.empty())
+        return usageError();
+
+    // A running application keeps the database locked; repairing under it
+    // would race with its own checker writes.
+    DatabaseLock lock;
+    if (repair) {
+        const auto locked = lock.acquire(folder);
+        if (locked == DatabaseLock::Result::InUse) {
+            std::fprintf(stderr, "%s: the database is in use by a running application; close it first\n",
+                         folder.c_str());
+            return 1;
+        }
+    }
+
+    const DatabaseCheckReport report = checkDatabase(folder);
+    print(report);
+    if (!repair || report.sound()) {
+        if (report.sound())
+            std::printf("%s: sound\n", folder.c_str());
+        return report.sound() ? 0 : 1;
+    }
+    if (!report.checkerNeedsRewrite) {
+        std::printf("%s: nothing the checker can mend\n", folder.c_str());
+        return 1;
+    }
+    std::string error;
+    if (!repairDatabase(folder, report, error)) {
+        std::fprintf(stderr, "%s: repair failed, the checker was left as it was: %s\n", folder.c_str(),
+                     error.c_str());
+        return 1;
+    }
+    std::printf("%s: checker rewritten: %zu entries kept, %zu record files recovered\n", folder.c_str(),
+                report.keptSerials.size(), report.recoverableOrphans.size());
+    const DatabaseCheckReport after = checkDatabase(folder);
+    if (after.sound()) {
+        std::printf("%s: sound\n", folder.c_str());
+        return 0;
+    }
+    std::printf("%s: still damaged after the repair:\n", folder.c_str());
+    print(after);
     return 1;
 }

@@ -1,0 +1,222 @@
+#include "DatabaseFixture.h"
+
+#include "core/TVXStringTable.h"
+
+#include <csignal>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <random>
+#include <sstream>
+
+namespace fixture {
+
+std::uint32_t crc32Reference(const std::string& bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+namespace {
+
+void put8(std::string& out, unsigned v) { out += static_cast<char>(v & 0xFF); }
+void put16(std::string& out, unsigned v)
+{
+    put8(out, v);
+    put8(out, v >> 8);
+}
+void put32(std::string& out, std::uint32_t v)
+{
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+void putText(std::string& out, const std::string& text)
+{
+    put16(out, static_cast<unsigned>(text.size()));
+    out += text;
+}
+
+}  // namespace
+
+std::string historyBytes(const HistorySpec& h)
+{
+    std::string out;
+    out.append(6, '\x01');  // infoHead
+    put16(out, h.date.year);
+    put8(out, h.date.month);
+    put8(out, h.date.day);
+    put8(out, h.date.hour);
+    put8(out, h.date.minute);
+    put8(out, h.date.second);
+    put32(out, h.serial);
+    put8(out, 0x07);        // bootloader
+    put32(out, 0x01020304); // software
+    put8(out, h.typeByte);
+    out.append(12, static_cast<char>(h.imageFill));
+    out.append(8192, static_cast<char>(h.imageFill));
+    putText(out, h.comment);
+    return out;
+}
+
+std::string recordFileBytes(const RecordSpec& r)
+{
+    std::string out;
+    put8(out, 1);
+    put32(out, r.serial);
+    putText(out, r.name);
+    putText(out, r.surname);
+    putText(out, r.address);
+    put8(out, r.typeCode);
+    put8(out, r.idYear);
+    put32(out, r.idNumber);
+    put8(out, r.idSuffix);
+    auto histories = r.histories;
+    std::sort(histories.begin(), histories.end(),
+              [](const HistorySpec& a, const HistorySpec& b) { return a.date < b.date; });
+    put16(out, static_cast<unsigned>(histories.size()));
+    for (const HistorySpec& h : histories)
+        out += historyBytes(h);
+    put32(out, crc32Reference(out));
+    return out;
+}
+
+std::string checkerEntryWithSum(std::uint32_t serial, std::uint16_t sum)
+{
+    std::string out;
+    put32(out, serial);
+    put16(out, sum);
+    return out;
+}
+
+std::string checkerEntry(std::uint32_t serial)
+{
+    const unsigned sum = (serial & 0xFF) + ((serial >> 8) & 0xFF) + ((serial >> 16) & 0xFF) + (serial >> 24);
+    return checkerEntryWithSum(serial, static_cast<std::uint16_t>(sum));
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::array<std::uint8_t, 16> infoFrame(std::uint32_t serial, std::uint8_t typeByte)
+{
+    std::array<std::uint8_t, 16> frame {};
+    frame[6] = typeByte;
+    frame[11] = static_cast<std::uint8_t>(serial >> 24);
+    frame[12] = static_cast<std::uint8_t>(serial >> 16);
+    frame[13] = static_cast<std::uint8_t>(serial >> 8);
+    frame[14] = static_cast<std::uint8_t>(serial);
+    frame[15] = 0x07;
+    return frame;
+}
+
+int inChildWithFileSizeLimit(std::size_t limitBytes, const std::function<int()>& fn)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit {limitBytes, limitBytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(fn());
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+TempDir::TempDir()
+{
+    static std::mt19937_64 random {std::random_device {}()};
+    for (;;) {
+        path_ = fs::temp_directory_path() / ("quorvane-db-" + std::to_string(random()));
+        if (fs::create_directory(path_))
+            break;
+    }
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+MsgButton ScriptedUser::messageBox(MsgType type, const std::string& text, unsigned)
+{
+    boxes.push_back({type, text});
+    return MbOK;
+}
+
+DatabaseTest::DatabaseTest()
+{
+    // Opening an empty log file empties the trace log.
+    writeFile(dir / "trace.log", "");
+    CLogger::instance().open((dir / "trace.log").string());
+    TVXStringTable::instance().setLanguage(0);
+    list.SetObserver(&observer);
+    list.SetWidth(221);
+}
+
+std::string DatabaseTest::pathOf(std::uint32_t serial) const
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "%08X.dat", static_cast<unsigned>(serial));
+    return (dir / name).string();
+}
+
+void DatabaseTest::addRecordFile(const RecordSpec& record, bool listed)
+{
+    writeFile(pathOf(record.serial), recordFileBytes(record));
+    if (listed)
+        writeChecker(checkerBytes() + checkerEntry(record.serial));
+}
+
+void DatabaseTest::writeChecker(const std::string& bytes)
+{
+    writeFile(dir / "dbtisl.chk", bytes);
+}
+
+std::string DatabaseTest::checkerBytes() const
+{
+    return fs::exists(dir / "dbtisl.chk") ? readFile(dir / "dbtisl.chk") : std::string();
+}
+
+void DatabaseTest::load()
+{
+    list.Load(dir.str());
+}
+
+std::vector<std::string> DatabaseTest::traceLines() const
+{
+    std::vector<std::string> lines;
+    for (const auto& e : CLogger::instance().entries())
+        lines.push_back(e.text);
+    return lines;
+}
+
+bool DatabaseTest::traced(const std::string& line) const
+{
+    for (const auto& text : traceLines())
+        if (text == line)
+            return true;
+    return false;
+}
+
+}  // namespace fixture
