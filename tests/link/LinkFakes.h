@@ -1,0 +1,171 @@
+#pragma once
+
+#include "core/Clock.h"
+#include "core/ProgressWindow.h"
+#include "core/TVXStringTable.h"
+#include "core/UserInteraction.h"
+#include "link/EComPort.h"
+#include "link/MowerLink.h"
+#include "link/SerialPort.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+// One ordered list of what the link did to the port, the clock and the user,
+// so that a test can check the exact sequence.
+using EventLog = std::vector<std::string>;
+
+std::string hexBytes(const std::uint8_t* bytes, std::size_t count);
+
+// Time that passes only when the link sleeps.
+class FakeClock : public Clock {
+public:
+    explicit FakeClock(EventLog& events)
+        : events_(events)
+    {
+    }
+    void sleep(unsigned ms) override;
+    void sleepMicros(unsigned us) override { micros_ += us; }
+    LocalTime now() override { return {}; }
+    std::uint64_t monotonicMicros() override { return micros_; }
+    std::uint64_t micros() const { return micros_; }
+
+private:
+    EventLog& events_;
+    std::uint64_t micros_ = 1000000;
+};
+
+// A port whose line is a script: bytes arrive at chosen fake times, and a
+// responder reacts to what the link writes.
+class ScriptedPort : public SerialPort {
+public:
+    ScriptedPort(EventLog& events, FakeClock& clock)
+        : events_(events)
+        , clock_(clock)
+    {
+    }
+
+    std::set<std::string> busy;      // Open raises for these names
+    bool outputStuck = false;        // OutputCount never reaches 0
+    std::function<void(ScriptedPort&, const std::vector<std::uint8_t>&)> onWrite;
+    std::vector<std::vector<std::uint8_t>> writes;
+
+    // Bytes that reach the driver after the given delay from now.
+    void arrive(const std::vector<std::uint8_t>& bytes, std::uint64_t delayMicros = 0,
+                std::uint64_t spacingMicros = 0);
+
+    void SetPort(const std::string& name) override;
+    const std::string& GetPort() const override { return name_; }
+    void Open() override;
+    void Close() override;
+    bool IsOpen() const override { return open_; }
+    int InputCount() override;
+    int OutputCount() override { return outputStuck ? 1 : 0; }
+    void ClearBuffer(bool input, bool output) override;
+    std::size_t Write(const std::uint8_t* buffer, std::size_t count) override;
+    std::size_t Read(std::uint8_t* buffer, std::size_t count) override;
+
+private:
+    struct Incoming {
+        std::uint64_t at;
+        std::uint8_t byte;
+    };
+    EventLog& events_;
+    FakeClock& clock_;
+    std::string name_ = "COM1";
+    bool open_ = false;
+    std::deque<Incoming> incoming_;
+};
+
+// A mower on a scripted port, as the protocol says it behaves.
+struct FakeMower {
+    std::string onPort;  // answers only on this port; any port when empty
+    bool echo = true;
+    std::uint8_t echoByte = 'T';
+    std::vector<std::uint8_t> frame;  // sent for 'I'
+    std::vector<std::vector<std::uint8_t>> historyReplies;  // one per 'H'
+    std::uint64_t byteSpacingMicros = 260;
+    std::vector<std::uint8_t> syncAnswer {0x06};
+    std::function<std::uint8_t(int record)> answerFor = [](int) -> std::uint8_t { return 0x06; };
+    std::vector<std::string> records;  // "P:0a1b"
+
+    FakeMower();
+    void attach(ScriptedPort& port);
+
+private:
+    void onWrite(ScriptedPort& port, const std::vector<std::uint8_t>& bytes);
+    bool programming_ = false;
+    bool sawSyncStart_ = false;
+    std::uint8_t pendingCommand_ = 0;
+    std::size_t historyRequests_ = 0;
+};
+
+class RecordingUser : public UserInteraction {
+public:
+    explicit RecordingUser(EventLog& events)
+        : events_(events)
+    {
+    }
+    MsgButton answer = MbOK;
+    struct Box {
+        MsgType type;
+        std::string text;
+        unsigned buttons;
+    };
+    std::vector<Box> boxes;
+    std::vector<std::string> plainMessages;
+
+    MsgButton messageBox(MsgType type, const std::string& text, unsigned buttons) override;
+    void showMessage(const std::string& text) override;
+    std::optional<std::string> chooseOpenFile(const std::string&, const std::vector<FileFilter>&, int) override
+    {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseSaveFile(const std::string&, const std::vector<FileFilter>&, int,
+                                              const std::string&) override
+    {
+        return std::nullopt;
+    }
+
+private:
+    EventLog& events_;
+};
+
+class RecordingProgress : public ProgressWindow {
+public:
+    std::vector<std::string> calls;
+    bool visible = false;
+    std::vector<int> positions;
+    void setCaption(const std::string& c) override { calls.push_back("caption " + c); }
+    void setText(const std::string& t) override { calls.push_back("text " + t); }
+    void setMaximum(int m) override { calls.push_back("max " + std::to_string(m)); }
+    void setPosition(int p) override { positions.push_back(p); }
+    void showWindow() override { visible = true; calls.push_back("show"); }
+    void hideWindow() override { visible = false; calls.push_back("hide"); }
+};
+
+// Everything a MowerLink needs, scripted; messages in English.
+struct LinkRig {
+    EventLog events;
+    FakeClock clock {events};
+    ScriptedPort port {events, clock};
+    RecordingUser user {events};
+    RecordingProgress progress;
+    bool autoScan = false;
+    std::vector<std::string> portList;
+    std::vector<std::string> trace;
+    MowerLink link {port, clock, user, progress, autoScan, [this] { return portList; },
+                    [this](const std::string& text) { trace.push_back(text); }};
+
+    LinkRig() { TVXStringTable::instance().setLanguage(0); }
+    static std::string message(int n) { return TVXStringTable::instance().getMessageText(std::uint16_t(n)); }
+    // The events of one kind ("write ", "sleep "...), in order.
+    std::vector<std::string> eventsStartingWith(const std::string& prefix) const;
+};
+
+// A valid info frame: serial 0x04A1B2C3, bootloader 0x22.
+std::vector<std::uint8_t> validFrame();
