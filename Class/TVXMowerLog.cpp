@@ -37,6 +37,8 @@ void putText(std::string& out, const std::string& bytes)
 
 bool TVXMowerLog::insertLog(std::unique_ptr<TVXLog>&& history)
 {
+    if (!history)
+        return false;
     const TVXLogTime date = history->getDate();
     if (LogMap.count(date))
         return false;
@@ -90,6 +92,9 @@ bool TVXMowerLog::mergeFrom(TVXMowerLog& other)
     for (const TVXLogTime& date : dates) {
         if (LogMap.count(date))
             continue;
+        // Refused before the history leaves the other record, so that none is lost.
+        if (LogMap.size() >= MaxLogCount)
+            throw TVXWrite_error("a record holds at most 65535 histories");
         auto node = other.LogMap.extract(date);
         if (node.empty())
             continue;
