@@ -1,0 +1,197 @@
+#include "Component/TDBMower.h"
+
+#include "Class/TVXException.h"
+#include "Class/TVXLog.h"
+#include "Class/TVXMowerLog.h"
+#include "DatabaseFixture.h"
+
+#include <ios>
+#include <sys/stat.h>
+
+using namespace fixture;
+
+namespace {
+
+class MowerTest : public DatabaseTest {
+protected:
+    RecordSpec oneHistory()
+    {
+        RecordSpec r;
+        r.name = "Alic";       // 4 bytes
+        r.surname = "Zedzed";  // 6 bytes
+        r.histories.push_back(HistorySpec {});
+        return r;
+    }
+    std::unique_ptr<TVXLog> historyAt(TVXLogTime date, std::uint32_t serial = 0x0012ABCD)
+    {
+        auto log = std::make_unique<TVXLog>();
+        log->setSerialNumber(serial);
+        log->setTypeByte(0x24);
+        log->setDate(date);
+        return log;
+    }
+};
+
+TEST_F(MowerTest, LoadsRecordFileAndSavesItByteForByte)
+{
+    const RecordSpec spec = oneHistory();
+    addRecordFile(spec, false);
+    const std::string original = readFile(pathOf(spec.serial));
+    ASSERT_EQ(original.size(), 8263u);
+
+    TDBMower mower(pathOf(spec.serial), list);
+    EXPECT_EQ(mower.GetSerial(), 0x0012ABCDu);
+    EXPECT_EQ(mower.GetNameText(), "Alic Zedzed");
+    EXPECT_EQ(mower.GetMachineIdText(), "TX-07-123-00");
+    EXPECT_EQ(mower.GetSerialText(), "0012ABCD");
+    EXPECT_EQ(mower.GetMowerHandle().getLogCount(), 1);
+
+    fs::remove(pathOf(spec.serial));
+    ASSERT_TRUE(mower.SaveRecord());
+    EXPECT_EQ(readFile(pathOf(spec.serial)), original);
+}
+
+TEST_F(MowerTest, DamagedFilesGiveNoEntry)
+{
+    const RecordSpec spec = oneHistory();
+    std::string bytes = recordFileBytes(spec);
+    const std::string path = pathOf(spec.serial);
+
+    bytes[100] ^= 0x01;
+    writeFile(path, bytes);
+    try {
+        TDBMower mower(path, list);
+        FAIL() << "a damaged file gave an entry";
+    } catch (const TVXCrc_error& e) {
+        EXPECT_STREQ(e.what(), "corruped file");
+    }
+
+    // Cut short, with a checksum that fits what is left: no whole record.
+    std::string cut = recordFileBytes(spec).substr(0, 5000);
+    const std::uint32_t crc = crc32Reference(cut);
+    for (int i = 0; i < 4; ++i)
+        cut += static_cast<char>((crc >> (8 * i)) & 0xFF);
+    writeFile(path, cut);
+    EXPECT_THROW(TDBMower(path, list), std::ios_base::failure);
+
+    for (const std::string& tiny : {std::string(), std::string("abc")}) {
+        writeFile(path, tiny);
+        EXPECT_THROW(TDBMower(path, list), TVXCrc_error);
+    }
+    EXPECT_THROW(TDBMower(pathOf(0x99), list), std::ios_base::failure);
+    fs::create_directory(pathOf(0x98));
+    EXPECT_THROW(TDBMower(pathOf(0x98), list), std::ios_base::failure);
+}
+
+TEST_F(MowerTest, CaptionsFollowTheRecord)
+{
+    auto record = std::make_unique<TVXMowerLog>();
+    record->setTypeCode(3);
+    record->setIdYear(12);
+    record->setIdNumber(4567);
+    record->setIdSuffix(1);
+    TDBMower mower(std::move(record), list);
+    EXPECT_EQ(mower.GetMachineIdText(), "-12-4567-01");
+    EXPECT_EQ(mower.GetFileName(), "");
+}
+
+TEST_F(MowerTest, InsertLogFilesWritesAtOnceAndRefusesAKnownDate)
+{
+    const RecordSpec spec = oneHistory();
+    addRecordFile(spec, false);
+    TDBMower mower(pathOf(spec.serial), list);
+
+    auto same = historyAt(spec.histories[0].date);
+    EXPECT_FALSE(mower.InsertLog(same));
+    EXPECT_TRUE(same) << "a refused history stays with the caller";
+    EXPECT_EQ(mower.GetMowerHandle().getLogCount(), 1);
+    EXPECT_TRUE(windows.windows.empty());
+
+    // A later history of another mower: the serial shown follows it, the file
+    // name does not, and the file holds it at once.
+    auto later = historyAt({2009, 1, 1, 0, 0, 0}, 0x0412ABCD);
+    EXPECT_TRUE(mower.InsertLog(later));
+    EXPECT_FALSE(later);
+    EXPECT_EQ(mower.GetSerialText(), "0412ABCD");
+    EXPECT_EQ(mower.GetFileName(), pathOf(spec.serial));
+    ASSERT_EQ(windows.windows.size(), 1u) << "the record window opens";
+    EXPECT_GE(observer.changed, 1);
+
+    TDBMower reread(pathOf(spec.serial), list);
+    EXPECT_EQ(reread.GetMowerHandle().getLogCount(), 2);
+
+    // With the window open the new history is shown in it.
+    auto third = historyAt({2010, 1, 1, 0, 0, 0}, 0x0412ABCD);
+    EXPECT_TRUE(mower.InsertLog(third));
+    ASSERT_EQ(windows.windows[0]->shown.size(), 1u);
+    EXPECT_EQ(windows.windows[0]->shown[0], TVXLogTime(2010, 1, 1, 0, 0, 0));
+}
+
+TEST_F(MowerTest, OneWindowPerRecordAndSavingOnlyWhenOpened)
+{
+    const RecordSpec spec = oneHistory();
+    addRecordFile(spec, false);
+    TDBMower mower(pathOf(spec.serial), list);
+    fs::remove(pathOf(spec.serial));
+
+    EXPECT_TRUE(mower.SaveIfOpen());
+    EXPECT_FALSE(fs::exists(pathOf(spec.serial))) << "a record never opened is not written";
+
+    mower.OpenRecord();
+    mower.OpenRecord();
+    ASSERT_EQ(windows.windows.size(), 1u);
+    EXPECT_EQ(windows.windows[0]->raised, 1);
+
+    // The comments the window holds reach the file.
+    windows.windows[0]->onStore = [&] {
+        mower.GetMowerHandle().getLogAt(0).second->setComment("ab");
+    };
+    EXPECT_TRUE(mower.SaveIfOpen());
+    EXPECT_EQ(windows.windows[0]->stored, 1);
+    TDBMower reread(pathOf(spec.serial), list);
+    EXPECT_EQ(reread.GetMowerHandle().getLogAt(0).second->getComment(), "ab");
+}
+
+TEST_F(MowerTest, RecordChangesAreWrittenAtOnce)
+{
+    RecordSpec spec = oneHistory();
+    spec.histories.push_back(HistorySpec {.date = {2009, 2, 3, 4, 5, 6}});
+    addRecordFile(spec, false);
+    TDBMower mower(pathOf(spec.serial), list);
+    mower.OpenRecord();
+
+    mower.GetMowerHandle().getOwner().setName("Bob");
+    mower.GetMowerHandle().eraseLog({2009, 2, 3, 4, 5, 6});
+    EXPECT_TRUE(mower.RecordChanged());
+    EXPECT_EQ(windows.windows[0]->stored, 1);
+
+    TDBMower reread(pathOf(spec.serial), list);
+    EXPECT_EQ(reread.GetNameText(), "Bob Zedzed");
+    EXPECT_EQ(reread.GetMowerHandle().getLogCount(), 1);
+}
+
+TEST_F(MowerTest, FailedSaveIsReportedAndKeepsTheOldFile)
+{
+    const RecordSpec spec = oneHistory();
+    addRecordFile(spec, false);
+    const std::string original = readFile(pathOf(spec.serial));
+    TDBMower mower(pathOf(spec.serial), list);
+    auto later = historyAt({2009, 1, 1, 0, 0, 0});
+
+    const int result = inChildWithFileSizeLimit(10000, [&] {
+        const bool filed = mower.InsertLog(later);  // filed in memory, the write fails
+        return (filed ? 1 : 0) | (user.boxes.size() == 1 && user.boxes[0].type == MsgType::Error ? 2 : 0)
+               | (traceLines().size() == 1 && traceLines()[0].starts_with("error writing record file: ") ? 4 : 0)
+               | (!mower.SaveRecord() ? 8 : 0);
+    });
+    EXPECT_EQ(result, 15);
+    EXPECT_EQ(readFile(pathOf(spec.serial)), original);
+
+    // A text the file format cannot hold is refused before anything is written.
+    mower.GetMowerHandle().getOwner().setName("\xE2\x82\xAC\xE4\xB8\xAD");  // a CJK character
+    EXPECT_FALSE(mower.SaveRecord());
+    EXPECT_EQ(readFile(pathOf(spec.serial)), original);
+    EXPECT_EQ(user.boxes.size(), 1u);
+}
+
+}  // namespace
