@@ -1,0 +1,230 @@
+#include "Component/HistoryFiling.h"
+#include "Component/RecordImport.h"
+
+#include "Class/TVXLog.h"
+#include "Class/TVXMowerLog.h"
+#include "Component/DatabaseTexts.h"
+#include "DatabaseFixture.h"
+#include "core/TVXStringTable.h"
+
+using namespace fixture;
+
+namespace {
+
+std::string message(int n)
+{
+    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(n));
+}
+
+RecordSpec record(std::uint32_t serial, std::uint32_t idNumber, std::vector<TVXLogTime> dates)
+{
+    RecordSpec r;
+    r.serial = serial;
+    r.idNumber = idNumber;
+    for (const auto& d : dates)
+        r.histories.push_back(HistorySpec {.serial = serial, .date = d});
+    return r;
+}
+
+const TVXLogTime d1 {2008, 1, 1, 8, 0, 0};
+const TVXLogTime d2 {2009, 1, 1, 8, 0, 0};
+
+using ImportTest = DatabaseTest;
+
+TEST_F(ImportTest, ExportThenImportMergesNothingNew)
+{
+    addRecordFile(record(0x42, 123, {d1, d2}));
+    load();
+    TDBMower& mower = *list.Entries()[0];
+    user.saveAnswer = (dir / "out.thf").string();
+    ASSERT_TRUE(mower.Export());
+    EXPECT_EQ(user.saveTitle, "Export");
+    ASSERT_EQ(user.saveFilters.size(), 2u);
+    EXPECT_EQ(user.saveFilters[0].pattern, "*.dat;*.thf");
+    EXPECT_EQ(user.plain, std::vector<std::string> {message(30)});
+    EXPECT_EQ(readFile(dir / "out.thf"), readFile(pathOf(0x42)));
+
+    EXPECT_TRUE(importDatFile((dir / "out.thf").string(), list, user));
+    EXPECT_EQ(mower.GetMowerHandle().getLogCount(), 2);
+    EXPECT_EQ(user.plain.back(), message(27));
+    EXPECT_EQ(windows.opened.size(), 1u);
+
+    user.saveAnswer.reset();
+    EXPECT_TRUE(mower.Export()) << "a cancelled export does nothing";
+}
+
+TEST_F(ImportTest, FailedExportIsReportedAndKeepsTheOldFile)
+{
+    addRecordFile(record(0x42, 123, {d1}));
+    load();
+    writeFile(dir / "out.dat", "old export");
+    user.saveAnswer = (dir / "out.dat").string();
+    const int result = inChildWithFileSizeLimit(100, [&] {
+        return (!list.Entries()[0]->Export() ? 1 : 0) | (traced("Couldn't create export file") ? 2 : 0)
+               | (user.boxes.size() == 1 && user.boxes[0].text == message(29) ? 4 : 0);
+    });
+    EXPECT_EQ(result, 7);
+    EXPECT_EQ(readFile(dir / "out.dat"), "old export");
+
+    user.saveAnswer = (dir / "no-such-folder" / "out.dat").string();
+    EXPECT_FALSE(list.Entries()[0]->Export());
+}
+
+TEST_F(ImportTest, MatchTable)
+{
+    addRecordFile(record(0x10, 100, {d1}));
+    addRecordFile(record(0x20, 200, {d1}));
+    load();
+    auto exportOf = [&](const RecordSpec& r) {
+        writeFile(dir / "in.dat", recordFileBytes(r));
+        return (dir / "in.dat").string();
+    };
+
+    // Same serial, same identity: merged, written at once.
+    EXPECT_TRUE(importDatFile(exportOf(record(0x10, 100, {d1, d2})), list, user));
+    EXPECT_EQ(TDBMower(pathOf(0x10), list).GetMowerHandle().getLogCount(), 2);
+
+    // No serial match, identity of 0x20: merged without a message.
+    const auto plainBefore = user.plain.size();
+    EXPECT_TRUE(importDatFile(exportOf(record(0x30, 200, {d2})), list, user));
+    EXPECT_EQ(TDBMower(pathOf(0x20), list).GetMowerHandle().getLogCount(), 2);
+    EXPECT_EQ(user.plain.size(), plainBefore);
+
+    // Serial of 0x10, identity of nobody: "Existing machine."
+    EXPECT_FALSE(importDatFile(exportOf(record(0x10, 999, {d2})), list, user));
+    EXPECT_EQ(user.boxes.back().text, message(61));
+
+    // Serial of 0x10 and identity of 0x20: refused, and said so.
+    const auto before = readFile(pathOf(0x10));
+    EXPECT_FALSE(importDatFile(exportOf(record(0x10, 200, {TVXLogTime {2010, 1, 1, 0, 0, 0}})), list, user));
+    EXPECT_EQ(user.boxes.back().text, databaseText(DatabaseText::ImportConflict));
+    EXPECT_EQ(readFile(pathOf(0x10)), before);
+
+    // Nobody: a new record, file, checker entry and window.
+    EXPECT_TRUE(importDatFile(exportOf(record(0x40, 400, {d1})), list, user));
+    EXPECT_TRUE(fs::exists(pathOf(0x40)));
+    EXPECT_EQ(checkerBytes(), checkerEntry(0x10) + checkerEntry(0x20) + checkerEntry(0x40));
+    EXPECT_EQ(list.Entries().size(), 3u);
+}
+
+TEST_F(ImportTest, DamagedOrMissingImportFiles)
+{
+    writeChecker("");
+    load();
+    std::string bytes = recordFileBytes(record(0x10, 100, {d1}));
+    bytes[10] ^= 0x04;
+    writeFile(dir / "bad.dat", bytes);
+    EXPECT_FALSE(importDatFile((dir / "bad.dat").string(), list, user));
+    EXPECT_TRUE(traced("Import file: " + (dir / "bad.dat").string() + " has a bad CRC"));
+    EXPECT_EQ(user.boxes.back().text, message(17));
+
+    EXPECT_FALSE(importDatFile((dir / "none.dat").string(), list, user));
+    EXPECT_TRUE(traced("error opening import file: " + (dir / "none.dat").string()));
+    EXPECT_TRUE(list.Entries().empty());
+}
+
+TEST_F(ImportTest, BinFileMustHoldExactlyOneHistory)
+{
+    InfoFrameBuffer frame {};
+    HistoryImageBuffer image {};
+    frame.fill(0xAA);
+    image.fill(0xBB);
+
+    for (const std::size_t size : {std::size_t {8207}, std::size_t {8209}, std::size_t {0}}) {
+        writeFile(dir / "h.bin", std::string(size, '\x01'));
+        EXPECT_FALSE(readBinFile((dir / "h.bin").string(), frame, image, user)) << size;
+        EXPECT_EQ(user.boxes.back().text, message(17));
+        EXPECT_EQ(frame[0], 0xAA);
+        EXPECT_EQ(image[8191], 0xBB);
+    }
+    EXPECT_FALSE(readBinFile((dir / "none.bin").string(), frame, image, user));
+    EXPECT_TRUE(traced("error opening bin file: " + (dir / "none.bin").string()));
+
+    std::string good(16, '\x11');
+    good += std::string(8192, '\x22');
+    writeFile(dir / "h.bin", good);
+    EXPECT_TRUE(readBinFile((dir / "h.bin").string(), frame, image, user));
+    EXPECT_EQ(frame[15], 0x11);
+    EXPECT_EQ(image[0], 0x22);
+    EXPECT_TRUE(traced("Request loading history from bin file"));
+}
+
+class ScriptedDialogs : public RecordDialogs {
+public:
+    int showInsertDialog(std::unique_ptr<TVXLog>& history) override
+    {
+        ++inserts;
+        if (insertAnswer == MrOk)
+            list->InsertLogInto(list->GetMachineIdList().at(0), history);
+        return insertAnswer;
+    }
+    int showCreateDialog(std::uint8_t typeCode, std::unique_ptr<TVXLog>& history) override
+    {
+        createdType = typeCode;
+        auto record = std::make_unique<TVXMowerLog>();
+        record->setTypeCode(typeCode);
+        record->insertLog(std::move(history));
+        list->CreateRecord(record);
+        return MrOk;
+    }
+    TDBMowerList* list = nullptr;
+    int insertAnswer = MrCancel;
+    int inserts = 0;
+    int createdType = -1;
+};
+
+class FilingTest : public DatabaseTest {
+protected:
+    FilingTest() { dialogs.list = &list; }
+    void file(std::uint32_t serial, std::uint8_t typeByte = 0x24)
+    {
+        fileHistory(infoFrame(serial, typeByte), image, list, dialogs, user, clock);
+    }
+    ScriptedDialogs dialogs;
+    FixedClock clock;
+    HistoryImageBuffer image {};
+};
+
+TEST_F(FilingTest, HistoryGoesToTheRecordOfItsSerialDatedByTheClock)
+{
+    addRecordFile(record(0x0412ABCD, 1, {d1}));
+    load();
+    file(0x0412ABCD);
+    EXPECT_TRUE(traced("Loading history successful machine: 0412ABCD"));
+    EXPECT_TRUE(traced("new log insert"));
+    EXPECT_EQ(user.boxes.back().text, message(27));
+    const TDBMower reread(pathOf(0x0412ABCD), list);
+    EXPECT_EQ(reread.GetMowerHandle().getLogCount(), 2) << "written at once";
+    EXPECT_NO_THROW(reread.GetMowerHandle().findLog(TVXLogTime(clock.time)));
+    EXPECT_EQ(observer.refreshed, 1);
+
+    // The same buffers again within the same second: said so, not "done".
+    file(0x0412ABCD);
+    EXPECT_EQ(user.boxes.back().text, message(78));
+    EXPECT_EQ(list.Entries()[0]->GetMowerHandle().getLogCount(), 2);
+}
+
+TEST_F(FilingTest, UnknownSerialGoesThroughTheDialogs)
+{
+    addRecordFile(record(0x10, 1, {d1}));
+    load();
+
+    file(0x77);  // the dealer closes the insert dialog
+    EXPECT_EQ(dialogs.inserts, 1);
+    EXPECT_EQ(dialogs.createdType, -1);
+    EXPECT_EQ(list.Entries()[0]->GetMowerHandle().getLogCount(), 1);
+    EXPECT_EQ(observer.refreshed, 1);
+
+    dialogs.insertAnswer = MrAbort;  // asks for a new record
+    file(0x77, 0x35);
+    EXPECT_EQ(dialogs.createdType, 5);
+    EXPECT_TRUE(fs::exists(pathOf(0x77)));
+    EXPECT_EQ(observer.refreshed, 2);
+
+    dialogs.insertAnswer = MrOk;  // picks a record: no refresh
+    clock.time.second = 31;
+    file(0x88);
+    EXPECT_EQ(observer.refreshed, 2);
+}
+
+}  // namespace
