@@ -150,7 +150,9 @@ void FakeMower::onWrite(ScriptedPort& port, const std::vector<std::uint8_t>& byt
         port.arrive(frame, byteSpacingMicros, byteSpacingMicros);
         break;
     case 'H':
-        if (historyRequests_ < historyReplies.size())
+        if (onHistory)
+            onHistory(port, historyRequests_);
+        else if (historyRequests_ < historyReplies.size())
             port.arrive(historyReplies[historyRequests_], byteSpacingMicros, byteSpacingMicros);
         ++historyRequests_;
         break;

@@ -88,6 +88,7 @@ struct FakeMower {
     std::uint8_t echoByte = 'T';
     std::vector<std::uint8_t> frame;  // sent for 'I'
     std::vector<std::vector<std::uint8_t>> historyReplies;  // one per 'H'
+    std::function<void(ScriptedPort&, std::size_t request)> onHistory;  // instead of the replies
     std::uint64_t byteSpacingMicros = 260;
     std::vector<std::uint8_t> syncAnswer {0x06};
     std::function<std::uint8_t(int record)> answerFor = [](int) -> std::uint8_t { return 0x06; };
