@@ -1,0 +1,114 @@
+#include "DatabaseFixture.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+using namespace fixture;
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string output;
+};
+
+ToolRun runCheckTool(const std::string& folder, bool repair = false)
+{
+    const std::string command = std::string(QUORVANE_BUILD_DIR "/quorvane-tool check '") + folder + "'"
+                                + (repair ? " --repair" : "") + " 2>&1";
+    ToolRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        run.output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool says(const ToolRun& run, const std::string& text)
+{
+    return run.output.find(text) != std::string::npos;
+}
+
+class CheckToolTest : public DatabaseTest {
+protected:
+    void addSound(std::uint32_t serial, bool listed = true)
+    {
+        RecordSpec r;
+        r.serial = serial;
+        r.idNumber = serial;
+        r.histories.push_back(HistorySpec {.serial = serial});
+        addRecordFile(r, listed);
+    }
+};
+
+TEST_F(CheckToolTest, SoundFolderPassesUntouched)
+{
+    addSound(1);
+    addSound(2);
+    const std::string checker = checkerBytes();
+    const ToolRun run = runCheckTool(dir.str());
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(checkerBytes(), checker);
+}
+
+TEST_F(CheckToolTest, EachDamageIsReported)
+{
+    addSound(1);
+    addSound(2);
+    addSound(3);
+    std::string damaged = readFile(pathOf(2));
+    damaged[40] ^= 0x01;
+    writeFile(pathOf(2), damaged);
+    writeFile(pathOf(3), "tiny");
+    writeChecker(checkerBytes() + checkerEntryWithSum(4, 77) + checkerEntry(5) + checkerEntry(1));
+    addSound(6, false);
+    const std::string checker = checkerBytes();
+    const std::string record1 = readFile(pathOf(1));
+
+    const ToolRun run = runCheckTool(dir.str());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(says(run, pathOf(2) + ": fails its checksum")) << run.output;
+    EXPECT_TRUE(says(run, pathOf(3) + ": fails its checksum")) << run.output;
+    EXPECT_TRUE(says(run, "entry 4 (serial 00000004): bad entry sum 77")) << run.output;
+    EXPECT_TRUE(says(run, "entry 5 (serial 00000005): record file missing")) << run.output;
+    EXPECT_TRUE(says(run, "entry 6 (serial 00000001): serial listed twice (first at entry 1)")) << run.output;
+    EXPECT_TRUE(says(run, pathOf(6) + ": record file not listed in the checker")) << run.output;
+    EXPECT_EQ(checkerBytes(), checker) << "the check changes nothing";
+    EXPECT_EQ(readFile(pathOf(1)), record1);
+}
+
+TEST_F(CheckToolTest, CheckerDamageAndMissingFolder)
+{
+    EXPECT_EQ(runCheckTool(dir.str()).status, 1) << "no checker";
+    EXPECT_TRUE(says(runCheckTool(dir.str()), "checker file missing"));
+    writeChecker(std::string(13, '\x07'));
+    const ToolRun run = runCheckTool(dir.str());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(says(run, "is not a multiple of 6")) << run.output;
+    EXPECT_EQ(runCheckTool((dir / "none").string()).status, 1);
+}
+
+TEST_F(CheckToolTest, RepairBringsOrphansBackAtTheNextStart)
+{
+    addSound(1);
+    addSound(2, false);
+    addSound(3, false);
+    writeFile(dir / "00000004.dat", "damaged orphan");
+    fs::rename(pathOf(3), dir / "00000003.DAT");  // another case, still a record file
+    writeChecker(checkerBytes() + checkerEntry(1) + "\x01\x02");  // duplicate, then garbage
+
+    const ToolRun run = runCheckTool(dir.str(), true);
+    EXPECT_TRUE(says(run, "2 record files recovered")) << run.output;
+    EXPECT_EQ(checkerBytes().size(), 18u);
+    EXPECT_EQ(checkerBytes().substr(0, 6), checkerEntry(1));
+    EXPECT_TRUE(fs::exists(dir / "00000004.dat")) << "nothing is deleted";
+
+    load();
+    EXPECT_EQ(list.Entries().size(), 3u);
+}
+
+}  // namespace
