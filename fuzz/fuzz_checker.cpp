@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string dir = folder();
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    writeFileAtomically(dir + "/dbtisl.chk", bytes);
+    std::ofstream(dir + "/dbtisl.chk", std::ios::binary | std::ios::trunc) << bytes;
 
     const DatabaseCheckReport report = checkDatabase(dir);
     if (report.sound() && size % TVXCheckDir::EntrySize != 0)
