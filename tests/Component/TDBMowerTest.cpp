@@ -79,6 +79,8 @@ TEST_F(MowerTest, DamagedFilesGiveNoEntry)
         EXPECT_THROW(TDBMower(path, list), TVXCrc_error);
     }
     EXPECT_THROW(TDBMower(pathOf(0x99), list), std::ios_base::failure);
+    fs::resize_file(path, TDBMower::MaxRecordFileBytes + 1);  // sparse: costs no disk
+    EXPECT_THROW(TDBMower(path, list), std::ios_base::failure);
     fs::create_directory(pathOf(0x98));
     EXPECT_THROW(TDBMower(pathOf(0x98), list), std::ios_base::failure);
 }
