@@ -167,13 +167,6 @@ TEST(MowerLog, InsertionOrderAndDateOrder)
     }
 }
 
-TEST(MowerLog, DatesOrderFieldByField)
-{
-    EXPECT_LT(TVXLogTime(2009, 12, 31, 23, 59, 59), TVXLogTime(2010, 1, 1, 0, 0, 0));
-    EXPECT_LT(TVXLogTime(2010, 1, 1, 0, 0, 1), TVXLogTime(2010, 1, 1, 0, 0, 2));
-    EXPECT_LT(TVXLogTime(2010, 1, 1, 0, 0, 59), TVXLogTime(2010, 1, 1, 0, 1, 0));
-}
-
 TEST(MowerLog, MergeMovesOnlyTheMissingDates)
 {
     TVXMowerLog target, source;
