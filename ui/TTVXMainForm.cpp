@@ -1,8 +1,15 @@
 #include "ui/TTVXMainForm.h"
 
+#include "Class/TVXException.h"
+#include "Component/RecordImport.h"
+#include "Component/RecordWindows.h"
+#include "Component/TDBMowerList.h"
 #include "core/CLogger.h"
+#include "core/Clock.h"
 #include "core/TStatusForm.h"
 #include "core/TVXStringTable.h"
+#include "link/EComPort.h"
+#include "link/MowerLink.h"
 #include "ui/QtUserInteraction.h"
 
 #include <QAction>
@@ -36,6 +43,13 @@ QString text(int message)
 
 }  // namespace
 
+// Record windows come with the record window itself; until then opening a
+// record shows nothing and the database goes on without a window.
+class NoRecordWindows : public RecordWindowFactory {
+public:
+    RecordWindow* openRecordWindow(TDBMower&) override { return nullptr; }
+};
+
 TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget* parent)
     : QMainWindow(parent)
     , paths_(paths)
@@ -63,19 +77,50 @@ TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget
     TVXStringTable::instance().setLanguage(language);
 
     databaseFolder_ = paths_.databaseFolder(settings.dbPath);
-    setPort(settings.port);
+    try {
+        setPort(settings.port);
+    } catch (const EComPort&) {
+        logger.log("Impossible to set selected port from ini file");
+    }
     autoScan = settings.autoScan;
 
-    sortByName_ = settings.sortByName;
-    if (sortByName_) {
+    openDatabase(settings.sortByName);
+    setCaptions();
+}
+
+void TTVXMainForm::openDatabase(bool byName)
+{
+    CLogger& logger = CLogger::instance();
+    recordWindows_ = std::make_unique<NoRecordWindows>();
+    mowerList_ = std::make_unique<TDBMowerList>(*user_, *recordWindows_);
+    mowerList_->SetWidth(Panel1_->width());
+    mowerList_->SetSortByName(byName);
+    if (byName) {
         NameRadioButt_->setChecked(true);
         MachineIdRadioButt_->setChecked(false);
     }
 
-    if (settings.dbPath.empty() && !makeFolders(databaseFolder_, error))
+    std::string error;
+    if (!makeFolders(databaseFolder_, error))
         logger.log("Cannot create database folder: " + error);
 
-    setCaptions();
+    switch (databaseLock_.acquire(databaseFolder_)) {
+    case DatabaseLock::Result::InUse:
+        logger.log("Database folder in use by another running program: " + databaseFolder_);
+        user_->messageBox(MsgType::Error, DatabaseLock::inUseMessage(databaseFolder_), MbOK);
+        return;
+    case DatabaseLock::Result::Failed:
+        logger.log("Cannot lock the database folder: " + databaseLock_.error());
+        break;
+    case DatabaseLock::Result::Acquired:
+        break;
+    }
+    databaseOpen_ = true;
+    try {
+        mowerList_->Load(databaseFolder_);
+    } catch (const TVXDBFC_error& e) {
+        logger.log(e.what());
+    }
 }
 
 TTVXMainForm::~TTVXMainForm() = default;
@@ -199,12 +244,18 @@ void TTVXMainForm::createDialogs()
     if (statusForm_ == nullptr) {
         statusForm_ = new TStatusForm(this);
         statusForm_->hide();
+        link_ = std::make_unique<MowerLink>(ComPort, SystemClock::instance(), *user_, *statusForm_, autoScan);
     }
 }
 
 void TTVXMainForm::setPort(const std::string& name)
 {
-    currentPort_ = name;
+    ComPort.SetPort(name);
+}
+
+bool TTVXMainForm::sortByName() const
+{
+    return mowerList_->GetSortByName();
 }
 
 void TTVXMainForm::closeEvent(QCloseEvent* event)
@@ -230,11 +281,15 @@ void TTVXMainForm::FormClose()
     settings.width = width();
     settings.top = y();
     settings.left = x();
-    settings.port = currentPort_;
+    settings.port = ComPort.GetPort();
     settings.autoScan = autoScan;
     settings.language = language;
-    settings.sortByName = sortByName_;
+    settings.sortByName = sortByName();
     settings.writeTo(ini_);
+
+    if (TDBMowerList* list = mowerList())
+        list->SaveAll();
+    ComPort.Close();
 
     try {
         CLogger::releaseInstance();
@@ -248,11 +303,27 @@ void TTVXMainForm::FormClose()
     TVXStringTable::releaseInstance();
 }
 
-void TTVXMainForm::updateMenuItemClick() {}
+void TTVXMainForm::updateMenuItemClick()
+{
+    if (!link_)
+        return;
+    link_->upgradeFirmware([this]() {
+        return user_->chooseOpenFile(std::string(), {{"Tarvex Upgrade File", "*.TVF"}}, 1);
+    });
+}
 
 void TTVXMainForm::loadHistMenuItemClick() {}
 
-void TTVXMainForm::ImportMenuItemClick() {}
+void TTVXMainForm::ImportMenuItemClick()
+{
+    TDBMowerList* list = mowerList();
+    if (list == nullptr)
+        return;
+    const auto path = user_->chooseOpenFile(
+        std::string(), {{"database", "*.dat"}, {"history", "*.bin"}, {"All files", "*.*"}}, 1);
+    if (path)
+        importDatFile(*path, *list, *user_);
+}
 
 void TTVXMainForm::ImportBinMenuItemClick() {}
 
@@ -270,10 +341,10 @@ void TTVXMainForm::cascMenuItemClick()
 
 void TTVXMainForm::NameRadioButtClick()
 {
-    sortByName_ = true;
+    mowerList_->SortByName();
 }
 
 void TTVXMainForm::MachineIdRadioButtClick()
 {
-    sortByName_ = false;
+    mowerList_->SortByMachineId();
 }

@@ -3,6 +3,8 @@
 #include "core/AppPaths.h"
 #include "core/AppSettings.h"
 #include "core/IniFile.h"
+#include "Component/DatabaseLock.h"
+#include "link/TComPort.h"
 
 #include <QMainWindow>
 
@@ -21,6 +23,9 @@ class QMenu;
 class TStatusForm;
 class QtUserInteraction;
 class UserInteraction;
+class MowerLink;
+class TDBMowerList;
+class NoRecordWindows;
 
 // The application's frame and state: settings, trace log, catalogue, the
 // hand-over buffers between reading a history and filing it, and the commands
@@ -43,10 +48,16 @@ public:
     std::array<std::uint8_t, 16> infoFrame {};
     std::array<std::uint8_t, 8192> historyImage {};
 
-    const std::string& currentPort() const { return currentPort_; }
+    TComPort ComPort;
+
+    const std::string& currentPort() const { return ComPort.GetPort(); }
+    // Passes the name to the port; an open port is closed and the new name opened.
     void setPort(const std::string& name);
-    bool sortByName() const { return sortByName_; }
+    bool sortByName() const;
     const std::string& databaseFolder() const { return databaseFolder_; }
+    // Null while another running copy of the program holds the database.
+    TDBMowerList* mowerList() const { return databaseOpen_ ? mowerList_.get() : nullptr; }
+    MowerLink* link() const { return link_.get(); }
     TStatusForm* statusForm() const { return statusForm_; }
     UserInteraction& user() const { return *user_; }
 
@@ -67,15 +78,19 @@ private slots:
 private:
     void buildLayout();
     void openTraceLog();
+    void openDatabase(bool sortByName);
     void FormClose();
     void reportShutdownFailure(const std::string& text);
 
     AppPaths paths_;
     IniFile ini_;
-    std::string currentPort_;
     std::string databaseFolder_;
-    bool sortByName_ = false;
     bool closed_ = false;
+    bool databaseOpen_ = false;
+    DatabaseLock databaseLock_;
+    std::unique_ptr<NoRecordWindows> recordWindows_;
+    std::unique_ptr<TDBMowerList> mowerList_;
+    std::unique_ptr<MowerLink> link_;
 
     std::unique_ptr<QtUserInteraction> ownUser_;
     UserInteraction* user_;

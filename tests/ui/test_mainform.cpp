@@ -1,5 +1,6 @@
 #include "core/AppPaths.h"
 #include "core/UserInteraction.h"
+#include "Component/TDBMowerList.h"
 #include "ui/TTVXMainForm.h"
 #include "ui/UnixSignalCloser.h"
 
@@ -121,6 +122,46 @@ private slots:
         QCOMPARE(user.messages.size(), std::size_t(2));
         QVERIFY(user.messages[1].find("cannot open/create file") != std::string::npos);
         QVERIFY(readFile(dir.filePath("quorvane.INI")).find("Height=775") != std::string::npos);
+    }
+
+    void aSecondCopyOnTheSameDatabaseIsRefusedAndSavesNothingThere()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir otherSettings;
+        const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
+        RecordingUser firstUser;
+        TTVXMainForm first(paths, &firstUser);
+        QVERIFY(first.mowerList() != nullptr);
+
+        writeFile(otherSettings.filePath("quorvane.INI"),
+                  "[FILEPATH]\nDBPATH=" + first.databaseFolder() + "\n");
+        RecordingUser secondUser;
+        {
+            TTVXMainForm second(AppPaths::inFolder(otherSettings.path().toStdString()), &secondUser);
+            QCOMPARE(secondUser.messages.size(), std::size_t(1));
+            QVERIFY(secondUser.messages[0].find(first.databaseFolder()) != std::string::npos);
+            QVERIFY(second.mowerList() == nullptr);
+            second.close();
+        }
+        first.close();
+        QVERIFY(firstUser.messages.empty());
+    }
+
+    void aDamagedCheckerIsLoggedAndStartUpGoesOn()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("database"));
+        writeFile(dir.filePath("database/dbtisl.chk"), "12345");  // not a whole number of entries
+        const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
+        RecordingUser user;
+        {
+            TTVXMainForm form(paths, &user);
+            QVERIFY(form.mowerList() != nullptr);
+            QVERIFY(form.mowerList()->Entries().empty());
+            form.close();
+        }
+        QVERIFY(readFile(dir.filePath("quorvane.log")).find("no db checker file or corrupted")
+                != std::string::npos);
     }
 
     void terminationSignalClosesLikeExit()
