@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <istream>
 #include <string>
+#include <string_view>
 
 // Little-endian fields of the record-file layouts, and exact reads that refuse
-// to run past the end of a stream.
+// to run past the end of a stream or of bytes already in memory.
 namespace byteio {
 
 inline void putU16(std::string& out, std::uint16_t v)
@@ -41,5 +42,29 @@ std::uint16_t readU16(std::istream& in, const char* what);
 std::uint32_t readU32(std::istream& in, const char* what);
 // A 16-bit length followed by that many bytes.
 std::string readCountedBytes(std::istream& in, const char* what);
+
+// Reads bytes already in memory without copying them. A read that would run
+// past the end throws TVXFormat_error with the given text and leaves the
+// position where it was.
+class ByteReader {
+public:
+    explicit ByteReader(std::string_view bytes) : bytes_(bytes) {}
+
+    // The next count bytes; valid as long as the bytes the reader was given.
+    const unsigned char* take(std::size_t count, const char* what);
+    std::size_t remaining() const { return bytes_.size() - position_; }
+
+private:
+    std::string_view bytes_;
+    std::size_t position_ = 0;
+};
+
+// The same reads as on a stream, so that one parser serves both.
+void readExact(ByteReader& in, void* buffer, std::size_t count, const char* what);
+std::uint8_t readU8(ByteReader& in, const char* what);
+std::uint16_t readU16(ByteReader& in, const char* what);
+std::uint32_t readU32(ByteReader& in, const char* what);
+// A 16-bit length followed by that many bytes, viewed where they lie.
+std::string_view readCountedBytes(ByteReader& in, const char* what);
 
 }  // namespace byteio

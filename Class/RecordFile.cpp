@@ -1,5 +1,6 @@
 #include "Class/RecordFile.h"
 
+#include "Class/ByteIO.h"
 #include "Class/Checksum.h"
 #include "Class/TVXException.h"
 
@@ -17,7 +18,7 @@ std::unique_ptr<TVXMowerLog> readRecordFile(std::string_view bytes)
     if (crc32(content) != stored)
         throw TVXCrc_error();
     // The reader sees the content only, so no count can reach into the checksum.
-    std::istringstream in {std::string(content)};
+    byteio::ByteReader in(content);
     auto record = std::make_unique<TVXMowerLog>();
     record->readFrom(in);
     return record;

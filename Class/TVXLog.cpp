@@ -5,6 +5,7 @@
 #include "core/Cp1252.h"
 
 #include <algorithm>
+#include <cstring>
 #include <istream>
 #include <limits>
 #include <ostream>
@@ -20,6 +21,13 @@ constexpr std::size_t FieldsSize = ImageOffset + TVXLog::ImageSize;
 std::uint32_t bigEndian32(const std::uint8_t* p)
 {
     return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+TVXLog::Image imageAt(const unsigned char* p)
+{
+    TVXLog::Image image;  // not zeroed: every byte is copied
+    std::memcpy(image.data(), p, image.size());
+    return image;
 }
 
 // The comment as it is stored, or TVXWrite_error.
@@ -42,7 +50,6 @@ TVXLog::TVXLog() = default;
 TVXLog::TVXLog(std::span<const std::uint8_t, ImageSize> image)
 {
     std::copy(image.begin(), image.end(), image_.begin());
-    decodeImage();
 }
 
 void TVXLog::fillFromInfoFrame(std::span<const std::uint8_t, InfoFrameSize> frame)
@@ -75,7 +82,6 @@ bool TVXLog::writeTo(std::ostream& out)
     bytes += char(typeByte_);
     bytes.append(reinterpret_cast<const char*>(image_.data()) + SleepCopyOffset, SleepCopySize);
     bytes.append(reinterpret_cast<const char*>(image_.data()), image_.size());
-    decodeImage();
     byteio::putU16(bytes, static_cast<std::uint16_t>(comment.size()));
     bytes += comment;
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -86,20 +92,30 @@ bool TVXLog::readFrom(std::istream& in)
 {
     if (in.fail())
         return false;
-    std::array<unsigned char, FieldsSize> fixed;
-    byteio::readExact(in, fixed.data(), fixed.size(), "record file ends inside a history");
-    std::string comment = byteio::readCountedBytes(in, "record file ends inside a history comment");
-
-    const unsigned char* p = fixed.data();
-    std::copy_n(p, InfoHeadSize, infoHead_.begin());
-    date_ = TVXLogTime(byteio::getU16(p + 6), p[8], p[9], p[10], p[11], p[12]);
-    serialNumber_ = byteio::getU32(p + 13);
-    bootloaderVersion_ = p[17];
-    softwareVersion_ = byteio::getU32(p + 18);
-    typeByte_ = p[22];
-    // The sleep-range copy at offset 23 is not read back: the ranges come from the image.
-    std::copy_n(p + ImageOffset, ImageSize, image_.begin());
-    decodeImage();
-    comment_ = cp1252ToUtf8(comment);
+    std::array<unsigned char, FieldsSize> fields;
+    byteio::readExact(in, fields.data(), fields.size(), "record file ends inside a history");
+    const std::string comment = byteio::readCountedBytes(in, "record file ends inside a history comment");
+    *this = TVXLog(fields.data(), comment);
     return true;
+}
+
+std::unique_ptr<TVXLog> TVXLog::readNew(byteio::ByteReader& in)
+{
+    const unsigned char* fields = in.take(FieldsSize, "record file ends inside a history");
+    const std::string_view comment = byteio::readCountedBytes(in, "record file ends inside a history comment");
+    return std::unique_ptr<TVXLog>(new TVXLog(fields, comment));
+}
+
+// Neither dated now nor zeroed first: a database load builds thousands of these.
+TVXLog::TVXLog(const unsigned char* p, std::string_view storedComment)
+    : serialNumber_(byteio::getU32(p + 13)),
+      image_(imageAt(p + ImageOffset)),
+      bootloaderVersion_(p[17]),
+      softwareVersion_(byteio::getU32(p + 18)),
+      typeByte_(p[22]),
+      date_(byteio::getU16(p + 6), p[8], p[9], p[10], p[11], p[12]),
+      comment_(cp1252ToUtf8(storedComment))
+{
+    std::copy_n(p, InfoHeadSize, infoHead_.begin());
+    // The sleep-range copy at offset 23 is not read back: the ranges come from the image.
 }

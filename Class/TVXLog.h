@@ -7,14 +7,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+namespace byteio {
+class ByteReader;
+}
 
 // One reading of a mower's history: the 8192-byte image, the identity and
 // version fields of the info frame that came with it, the date on which it was
 // filed and the dealer's comment (UTF-8 in memory, Windows-1252 in files).
-// The decoded view of the image is rebuilt by decodeImage().
+// The decoded view of the image (events, statistics, parameters...) is read
+// from the image when asked for: a database holds thousands of histories and
+// shows few, so nothing beside the image is kept for it.
 class TVXLog {
 public:
     static constexpr std::size_t ImageSize = 8192;
@@ -33,7 +41,7 @@ public:
 
     // Dated now, empty comment, every other field zero; to be filled by readFrom.
     TVXLog();
-    // Copies the image, dates it now and decodes it.
+    // Copies the image and dates it now.
     explicit TVXLog(std::span<const std::uint8_t, ImageSize> image);
 
     // Takes the identity and version fields from a 16-byte info frame (its
@@ -56,7 +64,7 @@ public:
     void setComment(const std::string& value) { comment_ = value; }
     const Image& getImage() const { return image_; }
 
-    // Writes the history in its record-file layout and decodes the image again.
+    // Writes the history in its record-file layout.
     // Throws TVXWrite_error, before writing anything, when the comment holds a
     // character that Windows-1252 cannot hold or is longer than 65535 bytes
     // there. Returns true; stream failures are the caller's to check.
@@ -67,26 +75,30 @@ public:
     // caller enabled it) and otherwise throws TVXFormat_error; the history is
     // then left as it was.
     bool readFrom(std::istream& in);
+    // Reads one history in its record-file layout from bytes in memory. A
+    // history cut short throws TVXFormat_error before anything is allocated.
+    static std::unique_ptr<TVXLog> readNew(byteio::ByteReader& in);
     // Checks that writeTo would accept the comment; throws TVXWrite_error if not.
     void checkWritable() const;
 
     // ---- decoded view of the image -----------------------------------------
-    void decodeImage();
-    std::uint16_t getEventCount() const { return static_cast<std::uint16_t>(events_.size()); }
-    // Event n, oldest first; n < getEventCount().
-    const HistFrame& getEvent(std::size_t n) const { return events_.at(n); }
-    const std::vector<HistFrame>& getEvents() const { return events_; }
-    // Statistic i (24 bits), i < 8.
-    std::uint32_t getStatistic(std::size_t i) const { return statistics_.at(i); }
+    // The events of the ring, at most 992.
+    std::uint16_t getEventCount() const;
+    // Event n, oldest first; std::out_of_range unless n < getEventCount().
+    HistFrame getEvent(std::size_t n) const;
+    std::vector<HistFrame> getEvents() const;
+    // Statistic i (24 bits); std::out_of_range unless i < 8.
+    std::uint32_t getStatistic(std::size_t i) const;
     // Parameter Pii; 0 for i of 74 or more.
-    std::uint8_t getParameter(std::size_t i) const { return i < ParameterCount ? parameters_[i] : 0; }
+    std::uint8_t getParameter(std::size_t i) const;
     // Setup byte P00i; 0 for i of 8 or more.
-    std::uint8_t getSetupByte(std::size_t i) const { return i < SetupByteCount ? setupBytes_[i] : 0; }
-    const SleepRange& getRange(std::size_t i) const { return ranges_.at(i); }
-    std::uint8_t getOptionFlags() const { return optionFlags_; }
-    std::uint8_t getMowerLanguage() const { return mowerLanguage_; }
+    std::uint8_t getSetupByte(std::size_t i) const;
+    // Sleep range i; std::out_of_range unless i < 4.
+    SleepRange getRange(std::size_t i) const;
+    std::uint8_t getOptionFlags() const { return image_[0]; }
+    std::uint8_t getMowerLanguage() const { return image_[1]; }
     // The event write offset as stored (bit 15: the ring has wrapped).
-    std::uint16_t getWriteOffset() const { return writeOffset_; }
+    std::uint16_t getWriteOffset() const;
 
 private:
     std::uint32_t serialNumber_ = 0;
@@ -98,12 +110,6 @@ private:
     TVXLogTime date_;
     std::string comment_;
 
-    std::uint8_t optionFlags_ = 0;
-    std::uint8_t mowerLanguage_ = 0;
-    std::array<SleepRange, RangeCount> ranges_ {};
-    std::array<std::uint32_t, StatisticCount> statistics_ {};
-    std::array<std::uint8_t, SetupByteCount> setupBytes_ {};
-    std::array<std::uint8_t, ParameterCount> parameters_ {};
-    std::uint16_t writeOffset_ = 0;
-    std::vector<HistFrame> events_;
+    // From the fields of the record-file layout before the comment length.
+    TVXLog(const unsigned char* fields, std::string_view storedComment);
 };

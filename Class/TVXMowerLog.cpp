@@ -27,6 +27,19 @@ std::string storedText(const std::string& text, const char* field)
     return *bytes;
 }
 
+std::unique_ptr<TVXLog> readHistory(std::istream& in)
+{
+    auto history = std::make_unique<TVXLog>();
+    if (!history->readFrom(in))
+        throw TVXFormat_error("record file ends inside a history");
+    return history;
+}
+
+std::unique_ptr<TVXLog> readHistory(byteio::ByteReader& in)
+{
+    return TVXLog::readNew(in);
+}
+
 void putText(std::string& out, const std::string& bytes)
 {
     byteio::putU16(out, static_cast<std::uint16_t>(bytes.size()));
@@ -151,7 +164,10 @@ bool TVXMowerLog::writeTo(std::ostream& out)
     return true;
 }
 
-bool TVXMowerLog::readFrom(std::istream& in)
+// One parser for a stream and for bytes in memory: the byteio reads of each
+// report a cut the way its readFrom promises.
+template <class Source>
+void TVXMowerLog::readRecord(Source& in)
 {
     using namespace byteio;
     constexpr const char* cut = "record file ends inside its header";
@@ -175,14 +191,23 @@ bool TVXMowerLog::readFrom(std::istream& in)
     // Each history is read before anything is kept for it, so a huge claimed
     // count costs nothing until its bytes are really there.
     for (std::uint16_t i = 0; i < count; ++i) {
-        auto history = std::make_unique<TVXLog>();
-        if (!history->readFrom(in))
-            throw TVXFormat_error("record file ends inside a history");
+        std::unique_ptr<TVXLog> history = readHistory(in);
         if ((history->getTypeByte() & 0x0F) == 0)
             history->setTypeByte(static_cast<std::uint8_t>(history->getTypeByte() + record.typeCode));
         record.insertLog(std::move(history));  // a second history of the same date is dropped
     }
     record.refreshCopiedFields();
     *this = std::move(record);
+}
+
+bool TVXMowerLog::readFrom(std::istream& in)
+{
+    readRecord(in);
+    return true;
+}
+
+bool TVXMowerLog::readFrom(byteio::ByteReader& in)
+{
+    readRecord(in);
     return true;
 }

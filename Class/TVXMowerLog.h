@@ -11,6 +11,10 @@
 #include <utility>
 #include <vector>
 
+namespace byteio {
+class ByteReader;
+}
+
 // One mower's record: owner, machine identifier, the identity and versions of
 // its newest history, and every history read from it, keyed by date. The record
 // owns its histories.
@@ -77,11 +81,16 @@ public:
     // when enabled) or else throws TVXFormat_error; the record is then left as
     // it was. Returns true.
     bool readFrom(std::istream& in);
+    // The same from bytes in memory, without copying them first; a count or
+    // length that runs past the end throws TVXFormat_error.
+    bool readFrom(byteio::ByteReader& in);
     // Throws TVXWrite_error when writeTo would refuse the record.
     void checkWritable() const;
 
 private:
     void refreshCopiedFields();
+    template <class Source>
+    void readRecord(Source& in);
 
     std::map<TVXLogTime, std::unique_ptr<TVXLog>> LogMap;
     std::vector<TVXLogTime> LogTimeVect;

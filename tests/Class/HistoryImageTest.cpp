@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -46,6 +47,8 @@ TEST(HistoryImage, FieldsOfTheImage)
     EXPECT_EQ(log.getParameter(0), 1);
     EXPECT_EQ(log.getParameter(73), 73);
     EXPECT_EQ(log.getParameter(74), 0);
+    EXPECT_THROW(log.getRange(4), std::out_of_range);
+    EXPECT_THROW(log.getStatistic(8), std::out_of_range);
 }
 
 TEST(HistoryImage, RingNotWrapped)
@@ -56,6 +59,7 @@ TEST(HistoryImage, RingNotWrapped)
     EXPECT_EQ(slotOf(full.getEvent(0)), 0u);
     EXPECT_EQ(slotOf(full.getEvent(991)), 991u);
     EXPECT_EQ(TVXLog(ringImage(0x0110)).getEventCount(), 2);
+    EXPECT_THROW(TVXLog(ringImage(0x0110)).getEvent(2), std::out_of_range);
 }
 
 TEST(HistoryImage, RingWrapped)
@@ -71,6 +75,11 @@ TEST(HistoryImage, RingWrapped)
     EXPECT_EQ(slotOf(middle.getEvent(511)), 991u);
     EXPECT_EQ(slotOf(middle.getEvent(512)), 0u);
     EXPECT_EQ(slotOf(middle.getEvent(991)), 479u);
+    EXPECT_THROW(middle.getEvent(992), std::out_of_range);
+    const std::vector<HistFrame> events = middle.getEvents();
+    ASSERT_EQ(events.size(), 992u);
+    EXPECT_EQ(slotOf(events.front()), 480u);
+    EXPECT_EQ(slotOf(events.back()), 479u);
 
     const TVXLog last(ringImage(0x8000 | 8184));
     EXPECT_EQ(slotOf(last.getEvent(0)), 991u);

@@ -21,7 +21,6 @@ TVXLog makeLog(std::uint8_t typeByte, std::uint32_t version, std::uint8_t flags 
     TVXLog log(image);
     log.setTypeByte(typeByte);
     log.setSoftwareVersion(version);
-    log.decodeImage();
     return log;
 }
 

@@ -94,6 +94,36 @@ TEST(RecordFile, ReadsAHandWrittenRecordOf8263Bytes)
     EXPECT_EQ(writeRecordFile(*record), bytes);
 }
 
+// Reading over a history replaces all of it, the view of its image included,
+// and bytes left after the histories are not the reader's concern.
+TEST(RecordFile, ReadingReplacesAHistoryWhole)
+{
+    fixture::History first, second;
+    first.image[0] = 0x10;
+    first.image[28] = 0x01, first.image[29] = 0x10;  // two events
+    first.comment = "one";
+    second.second = 31;
+    second.typeByte = 0x25;
+    std::istringstream in(fixture::historyBytes(first) + fixture::historyBytes(second) + "tail");
+    TVXLog log;
+    ASSERT_TRUE(log.readFrom(in));
+    EXPECT_EQ(log.getEventCount(), 2);
+    EXPECT_EQ(log.getOptionFlags(), 0x10);
+    ASSERT_TRUE(log.readFrom(in));
+    EXPECT_EQ(log.getDate(), TVXLogTime(2008, 5, 7, 14, 5, 31));
+    EXPECT_EQ(log.getTypeByte(), 0x25);
+    EXPECT_EQ(log.getEventCount(), 0);
+    EXPECT_EQ(log.getOptionFlags(), 0);
+    EXPECT_EQ(log.getComment(), "");
+
+    fixture::Record r;
+    r.histories = {first};
+    const auto record = readRecordFile(fixture::withCrc(fixture::recordBytes(r) + "tail"));
+    ASSERT_EQ(record->getLogCount(), 1);
+    EXPECT_EQ(record->getLogAt(0).second->getComment(), "one");
+    EXPECT_EQ(record->getLogAt(0).second->getEventCount(), 2);
+}
+
 TEST(RecordFile, FormatByteTwoAndTypeFillIn)
 {
     fixture::Record r;
