@@ -7,7 +7,7 @@
 #include "core/AtomicFile.h"
 
 #include <cerrno>
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::uint16_t TVXCheckDir::EntrySum(std::uint32_t serial)
@@ -44,14 +44,14 @@ std::string TVXCheckDir::FindRecordFile(std::uint32_t serial, FolderIndex& folde
 {
     const std::string name = recordFileName(serial);
     const std::string path = joinPath(dataDir, name);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
+    // A look-up of the name only: opening every file here as well as in the
+    // loader would cost a database of thousands of records noticeably.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
         return path;
-    }
     if (errno != ENOENT) {
-        // It is there but cannot be opened: the loader says so in the trace
-        // log, and the entry stays so that the record is not forgotten.
+        // It may be there but cannot be reached: the loader says so in the
+        // trace log, and the entry stays so that the record is not forgotten.
         return path;
     }
     if (const auto onDisk = folder.find(name))

@@ -89,6 +89,24 @@ TEST_F(CheckDirTest, NamesAreUpperCaseHexAndReadBackInEitherCase)
     EXPECT_EQ(checkerNow(), checkerEntry(0xFFFFFFFF) + checkerEntry(0x1A) + checkerEntry(0xABCDEF));
 }
 
+// The checker only asks whether a name is there: what cannot be read stays
+// listed for the loader to report, so that its record is not forgotten.
+TEST_F(CheckDirTest, ListedNamesThatCannotBeReadStay)
+{
+    touch("00000001.dat");
+    fs::permissions(dir / "00000001.dat", fs::perms::none);
+    fs::create_directory(dir / "00000002.dat");
+    fs::create_symlink(dir / "gone", dir / "00000003.dat");
+    const std::string all = checkerEntry(1) + checkerEntry(2) + checkerEntry(3);
+    setChecker(all);
+    const auto files = checker.GetFileList();
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(fileNamePart(files[0]), "00000001.dat");
+    EXPECT_EQ(fileNamePart(files[1]), "00000002.dat");
+    EXPECT_EQ(fileNamePart(files[2]), "00000003.dat");
+    EXPECT_EQ(checkerNow(), all);
+}
+
 TEST_F(CheckDirTest, SerialListedTwiceComesTwiceAndUnlistedFileIsIgnored)
 {
     touch("00000005.dat");
