@@ -37,10 +37,10 @@ class CheckToolTest : public DatabaseTest {
 protected:
     void addSound(std::uint32_t serial, bool listed = true)
     {
-        RecordSpec r;
+        RecordFixture r;
         r.serial = serial;
         r.idNumber = serial;
-        r.histories.push_back(HistorySpec {.serial = serial});
+        r.histories.push_back(HistoryFixture {.serial = serial});
         addRecordFile(r, listed);
     }
 };

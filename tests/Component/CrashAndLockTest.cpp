@@ -18,11 +18,11 @@ using CrashTest = DatabaseTest;
 // does so; the file left is one of the two versions, whole.
 TEST_F(CrashTest, KillDuringSaveLeavesTheOldOrTheNewFile)
 {
-    RecordSpec spec;
-    spec.serial = 0x61;
+    RecordFixture fixture;
+    fixture.serial = 0x61;
     for (int i = 0; i < 200; ++i)
-        spec.histories.push_back(HistorySpec {.serial = 0x61, .date = {2000, 1, 1, 0, std::uint8_t(i / 60), std::uint8_t(i % 60)}});
-    addRecordFile(spec);
+        fixture.histories.push_back(HistoryFixture {.serial = 0x61, .date = {2000, 1, 1, 0, std::uint8_t(i / 60), std::uint8_t(i % 60)}});
+    addRecordFile(fixture);
     load();
     TDBMower& mower = *list.Entries()[0];
 

@@ -44,7 +44,7 @@ void putText(std::string& out, const std::string& text)
 
 }  // namespace
 
-std::string historyBytes(const HistorySpec& h)
+std::string historyBytes(const HistoryFixture& h)
 {
     std::string out;
     out.append(6, '\x01');  // infoHead
@@ -64,7 +64,7 @@ std::string historyBytes(const HistorySpec& h)
     return out;
 }
 
-std::string recordFileBytes(const RecordSpec& r)
+std::string recordFileBytes(const RecordFixture& r)
 {
     std::string out;
     put8(out, 1);
@@ -78,9 +78,9 @@ std::string recordFileBytes(const RecordSpec& r)
     put8(out, r.idSuffix);
     auto histories = r.histories;
     std::sort(histories.begin(), histories.end(),
-              [](const HistorySpec& a, const HistorySpec& b) { return a.date < b.date; });
+              [](const HistoryFixture& a, const HistoryFixture& b) { return a.date < b.date; });
     put16(out, static_cast<unsigned>(histories.size()));
-    for (const HistorySpec& h : histories)
+    for (const HistoryFixture& h : histories)
         out += historyBytes(h);
     put32(out, crc32Reference(out));
     return out;
@@ -181,7 +181,7 @@ std::string DatabaseTest::pathOf(std::uint32_t serial) const
     return (dir / name).string();
 }
 
-void DatabaseTest::addRecordFile(const RecordSpec& record, bool listed)
+void DatabaseTest::addRecordFile(const RecordFixture& record, bool listed)
 {
     writeFile(pathOf(record.serial), recordFileBytes(record));
     if (listed)

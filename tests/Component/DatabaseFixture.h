@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 // never by the code under test.
 std::uint32_t crc32Reference(const std::string& bytes);
 
-struct HistorySpec {
+struct HistoryFixture {
     std::uint32_t serial = 0x0012ABCD;
     TVXLogTime date {2008, 5, 7, 14, 5, 30};
     std::uint8_t typeByte = 0x24;
@@ -38,7 +38,7 @@ struct HistorySpec {
     std::uint8_t imageFill = 0;
 };
 
-struct RecordSpec {
+struct RecordFixture {
     std::uint32_t serial = 0x0012ABCD;
     std::string name = "Alice";
     std::string surname = "Zed";
@@ -47,12 +47,12 @@ struct RecordSpec {
     std::uint8_t idYear = 7;
     std::uint32_t idNumber = 123;
     std::uint8_t idSuffix = 0;
-    std::vector<HistorySpec> histories;
+    std::vector<HistoryFixture> histories;
 };
 
-std::string historyBytes(const HistorySpec& h);
+std::string historyBytes(const HistoryFixture& h);
 // The record content followed by its CRC-32.
-std::string recordFileBytes(const RecordSpec& r);
+std::string recordFileBytes(const RecordFixture& r);
 std::string checkerEntry(std::uint32_t serial);
 std::string checkerEntryWithSum(std::uint32_t serial, std::uint16_t sum);
 
@@ -162,7 +162,7 @@ protected:
     DatabaseTest();
 
     std::string pathOf(std::uint32_t serial) const;
-    void addRecordFile(const RecordSpec& record, bool listed = true);
+    void addRecordFile(const RecordFixture& record, bool listed = true);
     void writeChecker(const std::string& bytes);
     std::string checkerBytes() const;
     void load();

@@ -16,13 +16,13 @@ std::string message(int n)
     return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(n));
 }
 
-RecordSpec record(std::uint32_t serial, std::uint32_t idNumber, std::vector<TVXLogTime> dates)
+RecordFixture record(std::uint32_t serial, std::uint32_t idNumber, std::vector<TVXLogTime> dates)
 {
-    RecordSpec r;
+    RecordFixture r;
     r.serial = serial;
     r.idNumber = idNumber;
     for (const auto& d : dates)
-        r.histories.push_back(HistorySpec {.serial = serial, .date = d});
+        r.histories.push_back(HistoryFixture {.serial = serial, .date = d});
     return r;
 }
 
@@ -75,7 +75,7 @@ TEST_F(ImportTest, MatchTable)
     addRecordFile(record(0x10, 100, {d1}));
     addRecordFile(record(0x20, 200, {d1}));
     load();
-    auto exportOf = [&](const RecordSpec& r) {
+    auto exportOf = [&](const RecordFixture& r) {
         writeFile(dir / "in.dat", recordFileBytes(r));
         return (dir / "in.dat").string();
     };

@@ -9,10 +9,10 @@ using namespace fixture;
 
 namespace {
 
-RecordSpec record(std::uint32_t serial, std::string name, std::string surname, std::uint8_t typeCode = 4,
+RecordFixture record(std::uint32_t serial, std::string name, std::string surname, std::uint8_t typeCode = 4,
                   std::uint8_t idYear = 7, std::uint32_t idNumber = 123, std::uint8_t idSuffix = 0)
 {
-    RecordSpec r;
+    RecordFixture r;
     r.serial = serial;
     r.name = std::move(name);
     r.surname = std::move(surname);
@@ -20,7 +20,7 @@ RecordSpec record(std::uint32_t serial, std::string name, std::string surname, s
     r.idYear = idYear;
     r.idNumber = idNumber;
     r.idSuffix = idSuffix;
-    r.histories.push_back(HistorySpec {.serial = serial});
+    r.histories.push_back(HistoryFixture {.serial = serial});
     return r;
 }
 
@@ -118,7 +118,7 @@ TEST_F(ListTest, OwnerChangeReSortsAtOnce)
 TEST_F(ListTest, FirstMatchFilesLastMatchIsFound)
 {
     addRecordFile(record(7, "A", "First", 4, 7, 1));
-    RecordSpec second = record(8, "B", "Second", 4, 7, 2);
+    RecordFixture second = record(8, "B", "Second", 4, 7, 2);
     second.histories[0].serial = 7;  // its newest history came from mower 7
     addRecordFile(second);
     load();
@@ -187,7 +187,7 @@ TEST_F(ListTest, CreateRecordSetsAFailedFileAsideAndListsItsSerialOnce)
 
 TEST_F(ListTest, CreateRecordRefusesAFileThatALoadedRecordOwns)
 {
-    RecordSpec moved = record(0x10, "A", "A");
+    RecordFixture moved = record(0x10, "A", "A");
     moved.histories[0].serial = 0x20;  // its newest history came from mower 20
     addRecordFile(moved);
     load();

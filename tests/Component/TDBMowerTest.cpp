@@ -14,12 +14,12 @@ namespace {
 
 class MowerTest : public DatabaseTest {
 protected:
-    RecordSpec oneHistory()
+    RecordFixture oneHistory()
     {
-        RecordSpec r;
+        RecordFixture r;
         r.name = "Alic";       // 4 bytes
         r.surname = "Zedzed";  // 6 bytes
-        r.histories.push_back(HistorySpec {});
+        r.histories.push_back(HistoryFixture {});
         return r;
     }
     std::unique_ptr<TVXLog> historyAt(TVXLogTime date, std::uint32_t serial = 0x0012ABCD)
@@ -34,28 +34,28 @@ protected:
 
 TEST_F(MowerTest, LoadsRecordFileAndSavesItByteForByte)
 {
-    const RecordSpec spec = oneHistory();
-    addRecordFile(spec, false);
-    const std::string original = readFile(pathOf(spec.serial));
+    const RecordFixture fixture = oneHistory();
+    addRecordFile(fixture, false);
+    const std::string original = readFile(pathOf(fixture.serial));
     ASSERT_EQ(original.size(), 8263u);
 
-    TDBMower mower(pathOf(spec.serial), list);
+    TDBMower mower(pathOf(fixture.serial), list);
     EXPECT_EQ(mower.GetSerial(), 0x0012ABCDu);
     EXPECT_EQ(mower.GetNameText(), "Alic Zedzed");
     EXPECT_EQ(mower.GetMachineIdText(), "TX-07-123-00");
     EXPECT_EQ(mower.GetSerialText(), "0012ABCD");
     EXPECT_EQ(mower.GetMowerHandle().getLogCount(), 1);
 
-    fs::remove(pathOf(spec.serial));
+    fs::remove(pathOf(fixture.serial));
     ASSERT_TRUE(mower.SaveRecord());
-    EXPECT_EQ(readFile(pathOf(spec.serial)), original);
+    EXPECT_EQ(readFile(pathOf(fixture.serial)), original);
 }
 
 TEST_F(MowerTest, DamagedFilesGiveNoEntry)
 {
-    const RecordSpec spec = oneHistory();
-    std::string bytes = recordFileBytes(spec);
-    const std::string path = pathOf(spec.serial);
+    const RecordFixture fixture = oneHistory();
+    std::string bytes = recordFileBytes(fixture);
+    const std::string path = pathOf(fixture.serial);
 
     bytes[100] ^= 0x01;
     writeFile(path, bytes);
@@ -67,7 +67,7 @@ TEST_F(MowerTest, DamagedFilesGiveNoEntry)
     }
 
     // Cut short, with a checksum that fits what is left: no whole record.
-    std::string cut = recordFileBytes(spec).substr(0, 5000);
+    std::string cut = recordFileBytes(fixture).substr(0, 5000);
     const std::uint32_t crc = crc32Reference(cut);
     for (int i = 0; i < 4; ++i)
         cut += static_cast<char>((crc >> (8 * i)) & 0xFF);
@@ -99,11 +99,11 @@ TEST_F(MowerTest, CaptionsFollowTheRecord)
 
 TEST_F(MowerTest, InsertLogFilesWritesAtOnceAndRefusesAKnownDate)
 {
-    const RecordSpec spec = oneHistory();
-    addRecordFile(spec, false);
-    TDBMower mower(pathOf(spec.serial), list);
+    const RecordFixture fixture = oneHistory();
+    addRecordFile(fixture, false);
+    TDBMower mower(pathOf(fixture.serial), list);
 
-    auto same = historyAt(spec.histories[0].date);
+    auto same = historyAt(fixture.histories[0].date);
     EXPECT_FALSE(mower.InsertLog(same));
     EXPECT_TRUE(same) << "a refused history stays with the caller";
     EXPECT_EQ(mower.GetMowerHandle().getLogCount(), 1);
@@ -115,11 +115,11 @@ TEST_F(MowerTest, InsertLogFilesWritesAtOnceAndRefusesAKnownDate)
     EXPECT_TRUE(mower.InsertLog(later));
     EXPECT_FALSE(later);
     EXPECT_EQ(mower.GetSerialText(), "0412ABCD");
-    EXPECT_EQ(mower.GetFileName(), pathOf(spec.serial));
+    EXPECT_EQ(mower.GetFileName(), pathOf(fixture.serial));
     ASSERT_EQ(windows.windows.size(), 1u) << "the record window opens";
     EXPECT_GE(observer.changed, 1);
 
-    TDBMower reread(pathOf(spec.serial), list);
+    TDBMower reread(pathOf(fixture.serial), list);
     EXPECT_EQ(reread.GetMowerHandle().getLogCount(), 2);
 
     // With the window open the new history is shown in it.
@@ -131,13 +131,13 @@ TEST_F(MowerTest, InsertLogFilesWritesAtOnceAndRefusesAKnownDate)
 
 TEST_F(MowerTest, OneWindowPerRecordAndSavingOnlyWhenOpened)
 {
-    const RecordSpec spec = oneHistory();
-    addRecordFile(spec, false);
-    TDBMower mower(pathOf(spec.serial), list);
-    fs::remove(pathOf(spec.serial));
+    const RecordFixture fixture = oneHistory();
+    addRecordFile(fixture, false);
+    TDBMower mower(pathOf(fixture.serial), list);
+    fs::remove(pathOf(fixture.serial));
 
     EXPECT_TRUE(mower.SaveIfOpen());
-    EXPECT_FALSE(fs::exists(pathOf(spec.serial))) << "a record never opened is not written";
+    EXPECT_FALSE(fs::exists(pathOf(fixture.serial))) << "a record never opened is not written";
 
     mower.OpenRecord();
     mower.OpenRecord();
@@ -150,16 +150,16 @@ TEST_F(MowerTest, OneWindowPerRecordAndSavingOnlyWhenOpened)
     };
     EXPECT_TRUE(mower.SaveIfOpen());
     EXPECT_EQ(windows.windows[0]->stored, 1);
-    TDBMower reread(pathOf(spec.serial), list);
+    TDBMower reread(pathOf(fixture.serial), list);
     EXPECT_EQ(reread.GetMowerHandle().getLogAt(0).second->getComment(), "ab");
 }
 
 TEST_F(MowerTest, RecordChangesAreWrittenAtOnce)
 {
-    RecordSpec spec = oneHistory();
-    spec.histories.push_back(HistorySpec {.date = {2009, 2, 3, 4, 5, 6}});
-    addRecordFile(spec, false);
-    TDBMower mower(pathOf(spec.serial), list);
+    RecordFixture fixture = oneHistory();
+    fixture.histories.push_back(HistoryFixture {.date = {2009, 2, 3, 4, 5, 6}});
+    addRecordFile(fixture, false);
+    TDBMower mower(pathOf(fixture.serial), list);
     mower.OpenRecord();
 
     mower.GetMowerHandle().getOwner().setName("Bob");
@@ -167,17 +167,17 @@ TEST_F(MowerTest, RecordChangesAreWrittenAtOnce)
     EXPECT_TRUE(mower.RecordChanged());
     EXPECT_EQ(windows.windows[0]->stored, 1);
 
-    TDBMower reread(pathOf(spec.serial), list);
+    TDBMower reread(pathOf(fixture.serial), list);
     EXPECT_EQ(reread.GetNameText(), "Bob Zedzed");
     EXPECT_EQ(reread.GetMowerHandle().getLogCount(), 1);
 }
 
 TEST_F(MowerTest, FailedSaveIsReportedAndKeepsTheOldFile)
 {
-    const RecordSpec spec = oneHistory();
-    addRecordFile(spec, false);
-    const std::string original = readFile(pathOf(spec.serial));
-    TDBMower mower(pathOf(spec.serial), list);
+    const RecordFixture fixture = oneHistory();
+    addRecordFile(fixture, false);
+    const std::string original = readFile(pathOf(fixture.serial));
+    TDBMower mower(pathOf(fixture.serial), list);
     auto later = historyAt({2009, 1, 1, 0, 0, 0});
 
     const int result = inChildWithFileSizeLimit(10000, [&] {
@@ -187,12 +187,12 @@ TEST_F(MowerTest, FailedSaveIsReportedAndKeepsTheOldFile)
                | (!mower.SaveRecord() ? 8 : 0);
     });
     EXPECT_EQ(result, 15);
-    EXPECT_EQ(readFile(pathOf(spec.serial)), original);
+    EXPECT_EQ(readFile(pathOf(fixture.serial)), original);
 
     // A text the file format cannot hold is refused before anything is written.
     mower.GetMowerHandle().getOwner().setName("\xE2\x82\xAC\xE4\xB8\xAD");  // a CJK character
     EXPECT_FALSE(mower.SaveRecord());
-    EXPECT_EQ(readFile(pathOf(spec.serial)), original);
+    EXPECT_EQ(readFile(pathOf(fixture.serial)), original);
     EXPECT_EQ(user.boxes.size(), 1u);
 }
 
