@@ -66,6 +66,7 @@ public:
 private:
     void writeByte(std::uint8_t byte);
     bool pollUntil(const std::function<bool()>& ready, int maxPolls);
+    bool downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyImage);
     std::uint32_t receiveImage(HistoryImage& image, std::uint32_t byteCount);
     bool programLines(const std::vector<std::string>& lines);
     void failUpgrade(MsgType boxType, const char* format, std::size_t lineNumber, int answer = -1);

@@ -27,6 +27,19 @@ bool MowerLink::downloadHistory(InfoFrame& infoFrame, HistoryImage& historyImage
     trace_("Request loading history");
     if (!openLink(port_.GetPort()))
         return false;
+    // Once the link is open the port is closed on every way out, a port error
+    // included: a port left open on a device that went away would fail every
+    // later command on the same name.
+    try {
+        return downloadOnOpenLink(infoFrame, historyImage);
+    } catch (...) {
+        port_.Close();
+        throw;
+    }
+}
+
+bool MowerLink::downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyImage)
+{
     if (!enterTestMode()) {
         user_.messageBox(MsgType::Error, message(23), MbOK);
         port_.Close();
@@ -47,19 +60,14 @@ bool MowerLink::downloadHistory(InfoFrame& infoFrame, HistoryImage& historyImage
         progress_.setPosition(0);
         shown.show();
         port_.ClearBuffer(true, true);
-        try {
-            do {
-                port_.ClearBuffer(true, true);
-                writeByte(HistoryRequest);
-                progress_.setMaximum(static_cast<int>(historyImage.size()));
-                clock_.sleep(100);
-                byteCount = receiveImage(historyImage, byteCount);
-                ++requests;
-            } while (byteCount != historyImage.size() && requests < MaxRequests);
-        } catch (...) {
-            port_.Close();
-            throw;
-        }
+        do {
+            port_.ClearBuffer(true, true);
+            writeByte(HistoryRequest);
+            progress_.setMaximum(static_cast<int>(historyImage.size()));
+            clock_.sleep(100);
+            byteCount = receiveImage(historyImage, byteCount);
+            ++requests;
+        } while (byteCount != historyImage.size() && requests < MaxRequests);
     }
 
     const bool complete = byteCount == historyImage.size();

@@ -153,6 +153,20 @@ TEST(Download, HandshakeFailuresCloseThePort)
     EXPECT_EQ(badFrame.requests(), 0);
 }
 
+TEST(Download, PortErrorInAnyStepClosesThePortBeforeItEscapes)
+{
+    // A device that goes away: at 'T', at 'I', at 'H'. A port left open on it
+    // would make every later download on that name fail the same way.
+    for (const int unplugAt : {0, 2, 3}) {
+        DownloadRig rig;
+        rig.mower.historyReplies = {pattern(8192, 9)};
+        rig.port.writesBeforeUnplug = unplugAt;
+        EXPECT_THROW(rig.download(), EComPort) << unplugAt;
+        EXPECT_FALSE(rig.port.IsOpen()) << unplugAt;
+        EXPECT_FALSE(rig.progress.visible) << unplugAt;
+    }
+}
+
 TEST(Download, AfterAScanTheMowerSeesTestModeAndFrameTwice)
 {
     DownloadRig rig;

@@ -86,6 +86,10 @@ std::size_t ScriptedPort::Write(const std::uint8_t* buffer, std::size_t count)
 {
     if (!open_)
         throw EComPort(name_ + ": write on a closed port");
+    if (writesBeforeUnplug >= 0 && writes.size() >= std::size_t(writesBeforeUnplug)) {
+        events_.push_back("write-fail " + name_);
+        throw EComPort(name_ + ": cannot write: device gone");
+    }
     events_.push_back("write " + hexBytes(buffer, count));
     std::vector<std::uint8_t> bytes(buffer, buffer + count);
     writes.push_back(bytes);

@@ -51,6 +51,7 @@ public:
 
     std::set<std::string> busy;      // Open raises for these names
     bool outputStuck = false;        // OutputCount never reaches 0
+    int writesBeforeUnplug = -1;     // Write raises from then on, as for a device gone
     std::function<void(ScriptedPort&, const std::vector<std::uint8_t>&)> onWrite;
     std::vector<std::vector<std::uint8_t>> writes;
 
