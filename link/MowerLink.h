@@ -68,6 +68,7 @@ private:
     bool pollUntil(const std::function<bool()>& ready, int maxPolls);
     bool downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyImage);
     std::uint32_t receiveImage(HistoryImage& image, std::uint32_t byteCount);
+    bool upgradeOnOpenLink(const FileChooser& chooseFile);
     bool programLines(const std::vector<std::string>& lines);
     void failUpgrade(MsgType boxType, const char* format, std::size_t lineNumber, int answer = -1);
 

@@ -39,6 +39,19 @@ bool MowerLink::upgradeFirmware(const FileChooser& chooseFile)
     trace_("request software update");
     if (!openLink(port_.GetPort()))
         return false;
+    // An error that escapes (a file that cannot be read, a port error such as
+    // a device gone) closes the port: left open on a device that went away,
+    // it would fail every later command on the same name.
+    try {
+        return upgradeOnOpenLink(chooseFile);
+    } catch (...) {
+        port_.Close();
+        throw;
+    }
+}
+
+bool MowerLink::upgradeOnOpenLink(const FileChooser& chooseFile)
+{
     port_.ClearBuffer(true, true);
 
     const std::optional<std::string> path = chooseFile();
@@ -46,13 +59,7 @@ bool MowerLink::upgradeFirmware(const FileChooser& chooseFile)
         port_.Close();
         return false;
     }
-    TVFFile file;
-    try {
-        file = TVFFile::read(*path);
-    } catch (...) {
-        port_.Close();
-        throw;
-    }
+    const TVFFile file = TVFFile::read(*path);
     trace_("Update file is: " + fullName(*path));
 
     const TVFCheck check = file.check();

@@ -140,6 +140,19 @@ TEST(Upgrade, DialogCancelledClosesThePort)
     EXPECT_THAT(rig.trace, ElementsAre("request software update"));
 }
 
+TEST(Upgrade, PortErrorClosesThePortBeforeItEscapes)
+{
+    // A device that goes away at the synchronisation ('t') or under a record.
+    for (const int unplugAt : {0, 3}) {
+        UpgradeRig rig;
+        rig.port.writesBeforeUnplug = unplugAt;
+        std::ofstream(rig.path, std::ios::binary) << "[TAG]1.0\n[MAIN]\n0a1b\n";
+        EXPECT_THROW(rig.link.upgradeFirmware(rig.path), EComPort) << unplugAt;
+        EXPECT_FALSE(rig.port.IsOpen()) << unplugAt;
+        EXPECT_FALSE(rig.progress.visible) << unplugAt;
+    }
+}
+
 const std::string SevenLines = "[TAG]3.0\n[MAIN]\n01\n02\n[EXT]\n03\n04\n05\n06\n";
 
 TEST(Upgrade, RefusedRecordStopsTheUpgradeWithThePortOpen)
