@@ -30,7 +30,10 @@ ReadStatus readBoundedFile(const std::string& path, std::size_t maxBytes, std::s
                            std::string& error)
 {
     bytes.clear();
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not waiting on open: a named pipe without a writer, or a serial device
+    // waiting for its carrier, would hang the program before the check below
+    // could refuse it; nor may a terminal become ours.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
         error = path + ": " + std::strerror(errno);
         return ReadStatus::CannotOpen;
@@ -39,6 +42,11 @@ ReadStatus readBoundedFile(const std::string& path, std::size_t maxBytes, std::s
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         error = path + ": not a regular file";
         return ReadStatus::CannotOpen;
+    }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        error = path + ": " + std::strerror(errno);
+        return ReadStatus::ReadFailed;
     }
     if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
         error = path + ": file too large (" + std::to_string(st.st_size) + " bytes)";

@@ -7,6 +7,10 @@
 #include "DatabaseFixture.h"
 #include "core/TVXStringTable.h"
 
+#include <ios>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace fixture;
 
 namespace {
@@ -121,6 +125,25 @@ TEST_F(ImportTest, DamagedOrMissingImportFiles)
     EXPECT_FALSE(importDatFile((dir / "none.dat").string(), list, user));
     EXPECT_TRUE(traced("error opening import file: " + (dir / "none.dat").string()));
     EXPECT_TRUE(list.Entries().empty());
+
+    // A named pipe without a writer is refused at once, not waited on, by the
+    // importers and by the loader of the database.
+    const std::string pipe = (dir / "pipe.dat").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int result = inChildWithFileSizeLimit(std::size_t {1} << 30, [&] {
+        ::alarm(10);
+        InfoFrameBuffer frame {};
+        HistoryImageBuffer image {};
+        bool loaderRefused = false;
+        try {
+            TDBMower mower(pipe, list);
+        } catch (const std::ios_base::failure&) {
+            loaderRefused = true;
+        }
+        return (!importDatFile(pipe, list, user) ? 1 : 0) | (traced("error opening import file: " + pipe) ? 2 : 0)
+               | (!readBinFile(pipe, frame, image, user) ? 4 : 0) | (loaderRefused ? 8 : 0);
+    });
+    EXPECT_EQ(result, 15);
 }
 
 TEST_F(ImportTest, BinFileMustHoldExactlyOneHistory)
