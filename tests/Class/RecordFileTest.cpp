@@ -1,4 +1,4 @@
-#include "RecordFixtures.h"
+#include "support/RecordFixtures.h"
 
 #include "Class/RecordFile.h"
 #include "Class/TVXException.h"

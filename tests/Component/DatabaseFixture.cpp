@@ -1,5 +1,7 @@
 #include "DatabaseFixture.h"
 
+#include "support/RecordFixtures.h"
+
 #include "core/TVXStringTable.h"
 
 #include <csignal>
@@ -12,85 +14,58 @@
 
 namespace fixture {
 
-std::uint32_t crc32Reference(const std::string& bytes)
-{
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const char c : bytes) {
-        crc ^= static_cast<unsigned char>(c);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
-    }
-    return crc ^ 0xFFFFFFFFu;
-}
-
 namespace {
 
-void put8(std::string& out, unsigned v) { out += static_cast<char>(v & 0xFF); }
-void put16(std::string& out, unsigned v)
+History layoutOf(const HistoryFixture& h)
 {
-    put8(out, v);
-    put8(out, v >> 8);
-}
-void put32(std::string& out, std::uint32_t v)
-{
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-void putText(std::string& out, const std::string& text)
-{
-    put16(out, static_cast<unsigned>(text.size()));
-    out += text;
+    History history;
+    history.infoHead = std::string(6, '\x01');
+    history.year = h.date.year;
+    history.month = h.date.month;
+    history.day = h.date.day;
+    history.hour = h.date.hour;
+    history.minute = h.date.minute;
+    history.second = h.date.second;
+    history.serial = h.serial;
+    history.boot = 0x07;
+    history.software = 0x01020304;
+    history.typeByte = h.typeByte;
+    history.image = std::string(8192, static_cast<char>(h.imageFill));
+    history.comment = h.comment;
+    return history;
 }
 
 }  // namespace
 
 std::string historyBytes(const HistoryFixture& h)
 {
-    std::string out;
-    out.append(6, '\x01');  // infoHead
-    put16(out, h.date.year);
-    put8(out, h.date.month);
-    put8(out, h.date.day);
-    put8(out, h.date.hour);
-    put8(out, h.date.minute);
-    put8(out, h.date.second);
-    put32(out, h.serial);
-    put8(out, 0x07);        // bootloader
-    put32(out, 0x01020304); // software
-    put8(out, h.typeByte);
-    out.append(12, static_cast<char>(h.imageFill));
-    out.append(8192, static_cast<char>(h.imageFill));
-    putText(out, h.comment);
-    return out;
+    return historyBytes(layoutOf(h));
 }
 
 std::string recordFileBytes(const RecordFixture& r)
 {
-    std::string out;
-    put8(out, 1);
-    put32(out, r.serial);
-    putText(out, r.name);
-    putText(out, r.surname);
-    putText(out, r.address);
-    put8(out, r.typeCode);
-    put8(out, r.idYear);
-    put32(out, r.idNumber);
-    put8(out, r.idSuffix);
+    Record record;
+    record.serial = r.serial;
+    record.name = r.name;
+    record.surname = r.surname;
+    record.address = r.address;
+    record.typeCode = r.typeCode;
+    record.idYear = r.idYear;
+    record.idNumber = r.idNumber;
+    record.idSuffix = r.idSuffix;
     auto histories = r.histories;
     std::sort(histories.begin(), histories.end(),
               [](const HistoryFixture& a, const HistoryFixture& b) { return a.date < b.date; });
-    put16(out, static_cast<unsigned>(histories.size()));
     for (const HistoryFixture& h : histories)
-        out += historyBytes(h);
-    put32(out, crc32Reference(out));
-    return out;
+        record.histories.push_back(layoutOf(h));
+    return withCrc(recordBytes(record));
 }
 
 std::string checkerEntryWithSum(std::uint32_t serial, std::uint16_t sum)
 {
     std::string out;
-    put32(out, serial);
-    put16(out, sum);
+    u32(out, serial);
+    u16(out, sum);
     return out;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/RecordFixtures.h"
+
 #include "Component/MowerListObserver.h"
 #include "Component/RecordFileName.h"
 #include "Component/RecordDialogs.h"
@@ -25,10 +27,6 @@
 namespace fixture {
 
 namespace fs = std::filesystem;
-
-// Record files and checkers built byte by byte from their documented layout,
-// never by the code under test.
-std::uint32_t crc32Reference(const std::string& bytes);
 
 struct HistoryFixture {
     std::uint32_t serial = 0x0012ABCD;

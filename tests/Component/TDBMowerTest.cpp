@@ -68,7 +68,7 @@ TEST_F(MowerTest, DamagedFilesGiveNoEntry)
 
     // Cut short, with a checksum that fits what is left: no whole record.
     std::string cut = recordFileBytes(fixture).substr(0, 5000);
-    const std::uint32_t crc = crc32Reference(cut);
+    const std::uint32_t crc = referenceCrc(cut);
     for (int i = 0; i < 4; ++i)
         cut += static_cast<char>((crc >> (8 * i)) & 0xFF);
     writeFile(path, cut);
