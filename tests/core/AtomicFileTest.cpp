@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -31,13 +35,31 @@ TEST(AtomicFile, AFailedWriteIsReportedAndTheOldFileStays)
     const WriteResult missing = writeFileAtomically(dir.file("no/such/folder/f"), "x");
     EXPECT_FALSE(missing);
     EXPECT_FALSE(missing.error.empty());
+}
 
-    // A full disk: /dev/full refuses every write.
-    if (std::filesystem::exists("/dev/full")) {
-        std::string bytes;
-        std::string error;
-        EXPECT_FALSE(readWholeFile(dir.file("nothing"), bytes, error));
+TEST(AtomicFile, AFullDiskLeavesTheOldFileWholeAndNoTemporaryFile)
+{
+    TempDir dir;
+    dir.write("f", "old content");
+    // The child may write no file past 100 bytes, as on a disk that is full.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit {100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const WriteResult r = writeFileAtomically(dir.file("f"), std::string(1000, 'n'));
+        _exit(!r && !r.error.empty() ? 0 : 1);
     }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was not reported";
+    EXPECT_EQ(dir.read("f"), "old content");
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++files;
+    EXPECT_EQ(files, 1);
 }
 
 TEST(AtomicFile, ReadingIsBounded)
@@ -51,6 +73,7 @@ TEST(AtomicFile, ReadingIsBounded)
     EXPECT_TRUE(readWholeFile(dir.file("big"), bytes, error, 1000));
     EXPECT_EQ(bytes.size(), 1000u);
     EXPECT_FALSE(readWholeFile(dir.path(), bytes, error));  // a folder is no file
+    EXPECT_FALSE(readWholeFile(dir.file("nothing"), bytes, error));
 }
 
 }  // namespace
