@@ -1,5 +1,6 @@
 #include "Class/HistoryRender.h"
 
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 
 #include <charconv>
@@ -117,7 +118,7 @@ std::string statisticText(const TVXLog& history, std::size_t i)
 
 std::string statisticLabel(std::size_t i)
 {
-    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(111 + i));
+    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(Msg::MowingTime + i));
 }
 
 std::array<std::string, InformationLineCount> informationLines(const TVXLog& history)
@@ -125,10 +126,10 @@ std::array<std::string, InformationLineCount> informationLines(const TVXLog& his
     const TVXStringTable& table = TVXStringTable::instance();
     auto setup = [&](std::size_t i) { return std::to_string(history.getSetupByte(i)); };
     std::array<std::string, InformationLineCount> lines;
-    lines[InfoFirmware] = table.getMessageText(119) + ": " + hex(history.getTypeByte(), 2) +
+    lines[InfoFirmware] = table.getMessageText(Msg::FirmwareVersion) + ": " + hex(history.getTypeByte(), 2) +
                           hex(history.getSoftwareVersion(), 8);
     lines[InfoSerial] = "SNB: " + hex(history.getSerialNumber(), 8);
-    lines[InfoLanguage] = table.getMessageText(120) + languageSuffix(history.getMowerLanguage());
+    lines[InfoLanguage] = table.getMessageText(Msg::MowerLanguage) + languageSuffix(history.getMowerLanguage());
     lines[InfoP000] = "P000 : " + setup(0);
     lines[InfoP001] = "P001 : " + setup(1);
     lines[InfoP002] = "P002 : " + setup(2);

@@ -1,6 +1,7 @@
 #include "Class/HistoryRender.h"
 
 #include "Class/TextCell.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 
 #include <algorithm>
@@ -35,7 +36,7 @@ std::vector<std::string> renderHistoryText(const TVXLog& history)
     const auto info = informationLines(history);
     const auto options = optionLines(history);
     lines.emplace_back();
-    lines.push_back(table.getMessageText(87));
+    lines.push_back(table.getMessageText(Msg::ParametersAndOptions));
     lines.push_back(info[InfoFirmware]);
     lines.push_back(info[InfoSerial]);
     lines.push_back(info[InfoLanguage]);
@@ -47,7 +48,7 @@ std::vector<std::string> renderHistoryText(const TVXLog& history)
         lines.push_back(optionText(options, id));
 
     lines.emplace_back();
-    lines.push_back(table.getMessageText(84));
+    lines.push_back(table.getMessageText(Msg::Statistics));
     for (std::size_t i = 0; i < TVXLog::StatisticCount; ++i)
         lines.push_back(statisticLabel(i) + ": " + statisticText(history, i));
 

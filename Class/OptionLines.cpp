@@ -1,5 +1,6 @@
 #include "Class/HistoryRender.h"
 
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 
 namespace {
@@ -23,27 +24,27 @@ std::vector<OptionLine> optionLines(const TVXLog& history)
     std::vector<OptionLine> lines;
     auto add = [&](OptionId id, const char* prefix, std::uint16_t message, std::uint8_t bit) {
         const bool set = (flags & bit) != 0;
-        lines.push_back({id, prefix + table.getMessageText(message), table.getMessageText(set ? 124 : 125),
+        lines.push_back({id, prefix + table.getMessageText(message), table.getMessageText(set ? Msg::OptionSet : Msg::OptionCleared),
                          set});
     };
 
-    add(OptionId::StationMode, "O000: ", version >= MultipleStationsFrom ? 89 : 88, 0x10);
-    add(OptionId::QuietCharge, "O004: ", 90, 0x40);
+    add(OptionId::StationMode, "O000: ", version >= MultipleStationsFrom ? Msg::MultipleStations : Msg::FastCharge, 0x10);
+    add(OptionId::QuietCharge, "O004: ", Msg::QuietCharge, 0x40);
     if (sferonType)
-        add(OptionId::MultipleSferon, "O006: ", 91, version >= SferonOnBit3From ? 0x08 : 0x20);
-    add(OptionId::PhaseInversion, "O008: ", 92, 0x01);
+        add(OptionId::MultipleSferon, "O006: ", Msg::MultipleSferon, version >= SferonOnBit3From ? 0x08 : 0x20);
+    add(OptionId::PhaseInversion, "O008: ", Msg::PhaseInversion, 0x01);
     if (version >= HeadsBeforeCcwFrom) {
         if (!sferonType)
-            add(OptionId::OppositeHeads, "O009: ", 94, 0x08);
-        add(OptionId::CcwReturn, "O010: ", 93, 0x80);
+            add(OptionId::OppositeHeads, "O009: ", Msg::OppositeHeads, 0x08);
+        add(OptionId::CcwReturn, "O010: ", Msg::CcwReturn, 0x80);
     } else {
-        add(OptionId::CcwReturn, "O009: ", 93, 0x80);
+        add(OptionId::CcwReturn, "O009: ", Msg::CcwReturn, 0x80);
         if (!sferonType)
-            add(OptionId::OppositeHeads, "O010: ", 94, 0x08);
+            add(OptionId::OppositeHeads, "O010: ", Msg::OppositeHeads, 0x08);
     }
-    add(OptionId::BidirReturn, "O011: ", 95, 0x02);
-    add(OptionId::StationCapture, "O012: ", 96, 0x04);
+    add(OptionId::BidirReturn, "O011: ", Msg::BidirReturn, 0x02);
+    add(OptionId::StationCapture, "O012: ", Msg::StationCapture, 0x04);
     if (version >= UDockingFrom)
-        add(OptionId::UDocking, "O013: ", 97, 0x20);
+        add(OptionId::UDocking, "O013: ", Msg::UDocking, 0x20);
     return lines;
 }

@@ -6,15 +6,9 @@
 #include "Component/TDBMowerList.h"
 #include "core/CLogger.h"
 #include "core/Clock.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "core/UserInteraction.h"
-
-namespace {
-
-constexpr int MsgInsertionDone = 27;
-constexpr int MsgDateExists = 78;
-
-}  // namespace
 
 void fileHistory(const InfoFrameBuffer& infoFrame, const HistoryImageBuffer& historyImage, TDBMowerList& list,
                  RecordDialogs& dialogs, UserInteraction& user, Clock& clock)
@@ -29,11 +23,11 @@ void fileHistory(const InfoFrameBuffer& infoFrame, const HistoryImageBuffer& his
 
     switch (list.InsertLog(history)) {
     case InsertResult::Inserted:
-        user.messageBox(MsgType::Information, table.getMessageText(MsgInsertionDone), MbOK);
+        user.messageBox(MsgType::Information, table.getMessageText(Msg::NewHistoryInserted), MbOK);
         logger.log("new log insert");
         break;
     case InsertResult::DateExists:
-        user.messageBox(MsgType::Error, table.getMessageText(MsgDateExists), MbOK);
+        user.messageBox(MsgType::Error, table.getMessageText(Msg::HistoryDateExists), MbOK);
         logger.log("history not filed: the record already holds one of this date");
         break;
     case InsertResult::NoRecord: {

@@ -8,6 +8,7 @@
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
 #include "core/CLogger.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "core/UserInteraction.h"
 
@@ -15,13 +16,9 @@
 
 namespace {
 
-constexpr int MsgCorruptedFile = 17;
-constexpr int MsgInsertionDone = 27;
-constexpr int MsgExistingMachine = 61;
-
-std::string message(int number)
+std::string message(std::uint16_t number)
 {
-    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(number));
+    return TVXStringTable::instance().getMessageText(number);
 }
 
 bool sameIdentity(const TVXMowerLog& a, const TVXMowerLog& b)
@@ -47,7 +44,7 @@ bool readBinFile(const std::string& path, InfoFrameBuffer& infoFrame, HistoryIma
     logger.log("Request loading history from bin file");
     if (status == ReadStatus::TooLarge || bytes.size() != fileSize) {
         logger.log("bin file " + path + " is not " + std::to_string(fileSize) + " bytes long: refused");
-        user.messageBox(MsgType::Error, message(MsgCorruptedFile), MbOK);
+        user.messageBox(MsgType::Error, message(Msg::CorruptedFile), MbOK);
         return false;
     }
     std::copy_n(bytes.begin(), infoFrame.size(), infoFrame.begin());
@@ -73,11 +70,11 @@ bool importDatFile(const std::string& path, TDBMowerList& list, UserInteraction&
         imported = readRecordFile(bytes);
     } catch (const TVXCrc_error&) {
         logger.log("Import file: " + path + " has a bad CRC");
-        user.messageBox(MsgType::Error, message(MsgCorruptedFile), MbOK);
+        user.messageBox(MsgType::Error, message(Msg::CorruptedFile), MbOK);
         return false;
     } catch (const TVXFormat_error& e) {
         logger.log("Import file: " + path + " is damaged: " + e.what());
-        user.messageBox(MsgType::Error, message(MsgCorruptedFile), MbOK);
+        user.messageBox(MsgType::Error, message(Msg::CorruptedFile), MbOK);
         return false;
     }
 
@@ -88,11 +85,11 @@ bool importDatFile(const std::string& path, TDBMowerList& list, UserInteraction&
     if (bySerial) {
         if (sameIdentity(bySerial->GetMowerHandle(), record)) {
             bySerial->MergeFrom(*imported);
-            user.showMessage(message(MsgInsertionDone));
+            user.showMessage(message(Msg::NewHistoryInserted));
             return true;
         }
         if (!byIdentity) {
-            user.messageBox(MsgType::Error, message(MsgExistingMachine), MbOK);
+            user.messageBox(MsgType::Error, message(Msg::ExistingMachine), MbOK);
             return false;
         }
         logger.log("Import file: " + path + " has the serial number of " + bySerial->GetMachineIdText()

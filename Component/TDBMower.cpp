@@ -11,17 +11,11 @@
 #include "Component/TDBMowerList.h"
 #include "core/AtomicFile.h"
 #include "core/CLogger.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "core/UserInteraction.h"
 
 #include <ios>
-
-namespace {
-
-constexpr int MsgExportFailed = 29;
-constexpr int MsgExportDone = 30;
-
-}  // namespace
 
 TDBMower::TDBMower(const std::string& path, TDBMowerList& owner_)
     : owner(owner_), mowerHandle(std::make_unique<TVXMowerLog>()), fileName(path)
@@ -146,10 +140,10 @@ bool TDBMower::Export()
     if (!error.empty()) {
         CLogger::instance().log("Couldn't create export file");
         CLogger::instance().log(error);
-        user.messageBox(MsgType::Error, TVXStringTable::instance().getMessageText(MsgExportFailed), MbOK);
+        user.messageBox(MsgType::Error, TVXStringTable::instance().getMessageText(Msg::ExportFileFailed), MbOK);
         return false;
     }
-    user.showMessage(TVXStringTable::instance().getMessageText(MsgExportDone));
+    user.showMessage(TVXStringTable::instance().getMessageText(Msg::ExportDone));
     return true;
 }
 

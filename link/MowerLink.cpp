@@ -2,6 +2,7 @@
 
 #include "core/CLogger.h"
 #include "core/Clock.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "link/EComPort.h"
 #include "link/SerialPort.h"
@@ -12,9 +13,9 @@
 
 namespace {
 
-std::string message(int number)
+std::string message(std::uint16_t number)
 {
-    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(number));
+    return TVXStringTable::instance().getMessageText(number);
 }
 
 constexpr std::uint8_t TestMode = 0x54;  // 'T', echoed by the mower
@@ -79,13 +80,13 @@ bool MowerLink::findMower()
     if (ports.empty())
         return false;
     ShownProgress shown(progress_);
-    progress_.setCaption(message(13));
+    progress_.setCaption(message(Msg::PortTestCaption));
     progress_.setMaximum(static_cast<int>(ports.size()));
     shown.show();
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const std::string& name = ports[i];
         port_.SetPort(name);
-        progress_.setText(message(14) + " " + name);
+        progress_.setText(message(Msg::TestingPort) + " " + name);
         progress_.setPosition(static_cast<int>(i));
         trace_("Trying port: " + name);
         port_.Open();
@@ -102,14 +103,14 @@ bool MowerLink::openLink(const std::string& portName)
     if (autoScan_) {
         if (findMower())
             return true;
-        user_.messageBox(MsgType::Warning, message(15), MbOK);
+        user_.messageBox(MsgType::Warning, message(Msg::NoMachineConnected), MbOK);
         return false;
     }
     try {
         port_.SetPort(portName);
         port_.Open();
     } catch (const EComPort&) {
-        user_.messageBox(MsgType::Warning, message(16), MbOK);
+        user_.messageBox(MsgType::Warning, message(Msg::PortNotFree), MbOK);
         return false;
     }
     return true;

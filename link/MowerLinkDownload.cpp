@@ -1,6 +1,7 @@
 #include "link/MowerLink.h"
 
 #include "core/Clock.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "link/SerialPort.h"
 #include "link/ShownProgress.h"
@@ -9,9 +10,9 @@
 
 namespace {
 
-std::string message(int number)
+std::string message(std::uint16_t number)
 {
-    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(number));
+    return TVXStringTable::instance().getMessageText(number);
 }
 
 constexpr std::uint8_t HistoryRequest = 0x48;  // 'H'
@@ -41,12 +42,12 @@ bool MowerLink::downloadHistory(InfoFrame& infoFrame, HistoryImage& historyImage
 bool MowerLink::downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyImage)
 {
     if (!enterTestMode()) {
-        user_.messageBox(MsgType::Error, message(23), MbOK);
+        user_.messageBox(MsgType::Error, message(Msg::DownloadNoCommunication), MbOK);
         port_.Close();
         return false;
     }
     if (!readInfoFrame(infoFrame)) {
-        user_.messageBox(MsgType::Error, message(24), MbOK);
+        user_.messageBox(MsgType::Error, message(Msg::MachineInfoFailed), MbOK);
         port_.Close();
         return false;
     }
@@ -55,8 +56,8 @@ bool MowerLink::downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyIm
     int requests = 0;
     {
         ShownProgress shown(progress_);
-        progress_.setCaption(message(25));
-        progress_.setText(message(26));
+        progress_.setCaption(message(Msg::DownloadCaption));
+        progress_.setText(message(Msg::LoadingHistory));
         progress_.setPosition(0);
         shown.show();
         port_.ClearBuffer(true, true);
@@ -72,7 +73,7 @@ bool MowerLink::downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyIm
 
     const bool complete = byteCount == historyImage.size();
     if (!complete) {
-        user_.messageBox(MsgType::Error, message(24), MbOK);
+        user_.messageBox(MsgType::Error, message(Msg::MachineInfoFailed), MbOK);
         trace_("Couldn't load history nbByte loaded: " + std::to_string(byteCount)
                + "//retry count :" + std::to_string(requests));
     }

@@ -1,6 +1,7 @@
 #include "link/MowerLink.h"
 
 #include "core/Clock.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "link/SerialPort.h"
 #include "link/ShownProgress.h"
@@ -11,9 +12,9 @@
 
 namespace {
 
-std::string message(int number)
+std::string message(std::uint16_t number)
 {
-    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(number));
+    return TVXStringTable::instance().getMessageText(number);
 }
 
 constexpr std::uint8_t Ack = 0x06;
@@ -64,18 +65,18 @@ bool MowerLink::upgradeOnOpenLink(const FileChooser& chooseFile)
 
     const TVFCheck check = file.check();
     if (!check.ok) {
-        user_.messageBox(MsgType::Warning, message(17), MbOK);
+        user_.messageBox(MsgType::Warning, message(Msg::CorruptedFile), MbOK);
         trace_(check.traceLine);
         port_.Close();
         return false;
     }
-    if (user_.messageBox(MsgType::Confirmation, message(18) + file.versionText(), MbOK | MbCancel) != MbOK) {
+    if (user_.messageBox(MsgType::Confirmation, message(Msg::ConfirmFirmwareVersion) + file.versionText(), MbOK | MbCancel) != MbOK) {
         trace_("update cancelled by user");
         port_.Close();
         return false;
     }
     if (!waitForSynchro()) {
-        user_.messageBox(MsgType::Error, message(19), MbOK);
+        user_.messageBox(MsgType::Error, message(Msg::UpgradeNoCommunication), MbOK);
         trace_("waitForSynchro return false");
         port_.Close();
         return false;
@@ -99,7 +100,7 @@ bool MowerLink::pollUntil(const std::function<bool()>& ready, int maxPolls)
 
 void MowerLink::failUpgrade(MsgType boxType, const char* format, std::size_t lineNumber, int answer)
 {
-    user_.messageBox(boxType, message(21), MbOK);
+    user_.messageBox(boxType, message(Msg::UpgradeFailed), MbOK);
     char text[96];
     if (answer < 0)
         std::snprintf(text, sizeof text, format, static_cast<int>(lineNumber));
@@ -113,7 +114,7 @@ void MowerLink::failUpgrade(MsgType boxType, const char* format, std::size_t lin
 bool MowerLink::programLines(const std::vector<std::string>& lines)
 {
     ShownProgress shown(progress_);
-    progress_.setCaption(message(20));
+    progress_.setCaption(message(Msg::UpgradeInProgress));
     progress_.setMaximum(static_cast<int>(lines.size()));
     shown.show();
 
@@ -157,6 +158,6 @@ bool MowerLink::programLines(const std::vector<std::string>& lines)
     }
     writeByte(EndOfProgramming);
     shown.hide();
-    user_.showMessage(message(22));
+    user_.showMessage(message(Msg::UpgradeDone));
     return true;
 }

@@ -6,6 +6,7 @@
 #include "Component/TDBMowerList.h"
 #include "core/CLogger.h"
 #include "core/Clock.h"
+#include "core/MessageNumbers.h"
 #include "core/TStatusForm.h"
 #include "core/TVXStringTable.h"
 #include "link/EComPort.h"
@@ -36,9 +37,9 @@ bool fileExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
-QString text(int message)
+QString text(std::uint16_t message)
 {
-    return QString::fromStdString(TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(message)));
+    return QString::fromStdString(TVXStringTable::instance().getMessageText(message));
 }
 
 }  // namespace
@@ -220,23 +221,23 @@ void TTVXMainForm::buildLayout()
 void TTVXMainForm::setCaptions()
 {
     setWindowTitle(QString(" Quorvane  %1.%2").arg(3).arg(6));
-    FileMenuItem_->setTitle(text(0));
-    ImportMenuItem_->setText(text(1));
-    ImportBinMenuItem_->setText(text(2));
-    ExitMenuItem_->setText(text(3));
-    ToolMenuItem_->setTitle(text(5));
-    updateMenuItem_->setText(text(6));
-    loadHistMenuItem_->setText(text(7));
-    configMenuItem_->setText(text(8));
-    WindowMenuItem_->setTitle(text(9));
-    cascMenuItem_->setText(text(10));
-    upgradeToolButt_->setText(text(11));
-    upgradeToolButt_->setToolTip(text(6));
-    uploadToolButt_->setText(text(12));
-    uploadToolButt_->setToolTip(text(7));
-    dbMLGroupBox_->setTitle(text(31));
-    MachineIdRadioButt_->setText(text(33));
-    NameRadioButt_->setText(text(32));
+    FileMenuItem_->setTitle(text(Msg::FileMenu));
+    ImportMenuItem_->setText(text(Msg::ImportRecordMenuItem));
+    ImportBinMenuItem_->setText(text(Msg::ImportHistoryMenuItem));
+    ExitMenuItem_->setText(text(Msg::ExitMenuItem));
+    ToolMenuItem_->setTitle(text(Msg::ToolsMenu));
+    updateMenuItem_->setText(text(Msg::UpgradeMenuItem));
+    loadHistMenuItem_->setText(text(Msg::LoadHistoryMenuItem));
+    configMenuItem_->setText(text(Msg::OptionsMenuItem));
+    WindowMenuItem_->setTitle(text(Msg::WindowMenu));
+    cascMenuItem_->setText(text(Msg::CascadeMenuItem));
+    upgradeToolButt_->setText(text(Msg::UpgradeButton));
+    upgradeToolButt_->setToolTip(text(Msg::UpgradeMenuItem));
+    uploadToolButt_->setText(text(Msg::LoadHistoryButton));
+    uploadToolButt_->setToolTip(text(Msg::LoadHistoryMenuItem));
+    dbMLGroupBox_->setTitle(text(Msg::SortGroup));
+    MachineIdRadioButt_->setText(text(Msg::SortByMachineId));
+    NameRadioButt_->setText(text(Msg::SortByName));
 }
 
 void TTVXMainForm::createDialogs()

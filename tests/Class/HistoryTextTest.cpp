@@ -1,5 +1,6 @@
 #include "Class/HistoryRender.h"
 #include "Class/TextCell.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 
 #include <gtest/gtest.h>
@@ -186,7 +187,7 @@ TEST_F(HistoryText, ClipboardBlockOfAHistory)
         "O000: Multiple Stations -", "O009: Opposite Heads -", "O012: Station Capture -",
         "O011: Bidir return -", "O008: Phase inversion -", "", "Statistics"};
     for (int i = 0; i < 8; ++i)
-        expected.push_back(table.getMessageText(std::uint16_t(111 + i)) + ": " + statisticText(log, i));
+        expected.push_back(table.getMessageText(std::uint16_t(Msg::MowingTime + i)) + ": " + statisticText(log, i));
     expected.push_back("");
     expected.push_back("07/05/2008 14 h 05");
     expected.push_back("Ev  Date" + std::string(13, ' ') + "Event" + std::string(31, ' ') + "Ext FU1 FU2");

@@ -5,6 +5,7 @@
 #include "Class/TVXMowerLog.h"
 #include "Component/DatabaseTexts.h"
 #include "DatabaseFixture.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 
 #include <ios>
@@ -15,9 +16,9 @@ using namespace fixture;
 
 namespace {
 
-std::string message(int n)
+std::string message(std::uint16_t n)
 {
-    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(n));
+    return TVXStringTable::instance().getMessageText(n);
 }
 
 RecordFixture record(std::uint32_t serial, std::uint32_t idNumber, std::vector<TVXLogTime> dates)
@@ -45,12 +46,12 @@ TEST_F(ImportTest, ExportThenImportMergesNothingNew)
     EXPECT_EQ(user.saveTitle, "Export");
     ASSERT_EQ(user.saveFilters.size(), 2u);
     EXPECT_EQ(user.saveFilters[0].pattern, "*.dat;*.thf");
-    EXPECT_EQ(user.plain, std::vector<std::string> {message(30)});
+    EXPECT_EQ(user.plain, std::vector<std::string> {message(Msg::ExportDone)});
     EXPECT_EQ(readFile(dir / "out.thf"), readFile(pathOf(0x42)));
 
     EXPECT_TRUE(importDatFile((dir / "out.thf").string(), list, user));
     EXPECT_EQ(mower.GetMowerHandle().getLogCount(), 2);
-    EXPECT_EQ(user.plain.back(), message(27));
+    EXPECT_EQ(user.plain.back(), message(Msg::NewHistoryInserted));
     EXPECT_EQ(windows.opened.size(), 1u);
 
     user.saveAnswer.reset();
@@ -65,7 +66,7 @@ TEST_F(ImportTest, FailedExportIsReportedAndKeepsTheOldFile)
     user.saveAnswer = (dir / "out.dat").string();
     const int result = inChildWithFileSizeLimit(100, [&] {
         return (!list.Entries()[0]->Export() ? 1 : 0) | (traced("Couldn't create export file") ? 2 : 0)
-               | (user.boxes.size() == 1 && user.boxes[0].text == message(29) ? 4 : 0);
+               | (user.boxes.size() == 1 && user.boxes[0].text == message(Msg::ExportFileFailed) ? 4 : 0);
     });
     EXPECT_EQ(result, 7);
     EXPECT_EQ(readFile(dir / "out.dat"), "old export");
@@ -96,7 +97,7 @@ TEST_F(ImportTest, MatchTable)
 
     // Serial of 0x10, identity of nobody: "Existing machine."
     EXPECT_FALSE(importDatFile(exportOf(record(0x10, 999, {d2})), list, user));
-    EXPECT_EQ(user.boxes.back().text, message(61));
+    EXPECT_EQ(user.boxes.back().text, message(Msg::ExistingMachine));
 
     // Serial of 0x10 and identity of 0x20: refused, and said so.
     const auto before = readFile(pathOf(0x10));
@@ -120,7 +121,7 @@ TEST_F(ImportTest, DamagedOrMissingImportFiles)
     writeFile(dir / "bad.dat", bytes);
     EXPECT_FALSE(importDatFile((dir / "bad.dat").string(), list, user));
     EXPECT_TRUE(traced("Import file: " + (dir / "bad.dat").string() + " has a bad CRC"));
-    EXPECT_EQ(user.boxes.back().text, message(17));
+    EXPECT_EQ(user.boxes.back().text, message(Msg::CorruptedFile));
 
     EXPECT_FALSE(importDatFile((dir / "none.dat").string(), list, user));
     EXPECT_TRUE(traced("error opening import file: " + (dir / "none.dat").string()));
@@ -156,7 +157,7 @@ TEST_F(ImportTest, BinFileMustHoldExactlyOneHistory)
     for (const std::size_t size : {std::size_t {8207}, std::size_t {8209}, std::size_t {0}}) {
         writeFile(dir / "h.bin", std::string(size, '\x01'));
         EXPECT_FALSE(readBinFile((dir / "h.bin").string(), frame, image, user)) << size;
-        EXPECT_EQ(user.boxes.back().text, message(17));
+        EXPECT_EQ(user.boxes.back().text, message(Msg::CorruptedFile));
         EXPECT_EQ(frame[0], 0xAA);
         EXPECT_EQ(image[8191], 0xBB);
     }
@@ -215,7 +216,7 @@ TEST_F(FilingTest, HistoryGoesToTheRecordOfItsSerialDatedByTheClock)
     file(0x0412ABCD);
     EXPECT_TRUE(traced("Loading history successful machine: 0412ABCD"));
     EXPECT_TRUE(traced("new log insert"));
-    EXPECT_EQ(user.boxes.back().text, message(27));
+    EXPECT_EQ(user.boxes.back().text, message(Msg::NewHistoryInserted));
     const TDBMower reread(pathOf(0x0412ABCD), list);
     EXPECT_EQ(reread.GetMowerHandle().getLogCount(), 2) << "written at once";
     EXPECT_NO_THROW(reread.GetMowerHandle().findLog(TVXLogTime(clock.time)));
@@ -223,7 +224,7 @@ TEST_F(FilingTest, HistoryGoesToTheRecordOfItsSerialDatedByTheClock)
 
     // The same buffers again within the same second: said so, not "done".
     file(0x0412ABCD);
-    EXPECT_EQ(user.boxes.back().text, message(78));
+    EXPECT_EQ(user.boxes.back().text, message(Msg::HistoryDateExists));
     EXPECT_EQ(list.Entries()[0]->GetMowerHandle().getLogCount(), 2);
 }
 

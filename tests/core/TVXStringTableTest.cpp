@@ -1,5 +1,7 @@
 #include "core/TVXStringTable.h"
 
+#include "core/MessageNumbers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -78,7 +80,7 @@ void expectDisplayable(const std::string& text, const std::string& what)
 TEST_F(TVXStringTableTest, NewCatalogueHasFrenchInPlace)
 {
     EXPECT_EQ(table().getLanguage(), French);
-    EXPECT_EQ(table().getMessageText(0), "Fichier");
+    EXPECT_EQ(table().getMessageText(Msg::FileMenu), "Fichier");
     EXPECT_EQ(table().getEventName(0), "Début de charge");
     // The alarm names are built before anyone selects a language.
     EXPECT_EQ(table().getAlarmName(3), "Têtes de coupe 1 2");
@@ -95,7 +97,7 @@ TEST_F(TVXStringTableTest, ReleaseForgetsTheSelectedLanguage)
 
 TEST_F(TVXStringTableTest, NumbersBeyondTheTablesGiveFixedTexts)
 {
-    EXPECT_EQ(table(English).getMessageText(129), "Copy data");
+    EXPECT_EQ(table(English).getMessageText(Msg::CopyDataMenuItem), "Copy data");
     EXPECT_EQ(table(German).getEventName(12), "Baelle enleeren");
     EXPECT_EQ(table(English).getAlarmName(66), "Sonar problem");
     for (std::uint8_t language = English; language <= German; ++language) {
@@ -152,14 +154,14 @@ TEST_F(TVXStringTableTest, UnknownLanguageKeepsTheCurrentOne)
 {
     table(7);
     EXPECT_EQ(table().getLanguage(), French);
-    EXPECT_EQ(table().getMessageText(0), "Fichier");
+    EXPECT_EQ(table().getMessageText(Msg::FileMenu), "Fichier");
     EXPECT_EQ(table().getAlarmName(1), "Têtes de coupe 1");
 
     table(Dutch);
     for (std::uint8_t language : { 7, 5, 255 }) {
         table(language);
         EXPECT_EQ(table().getLanguage(), Dutch);
-        EXPECT_EQ(table().getMessageText(123), "Nederlands");
+        EXPECT_EQ(table().getMessageText(Msg::LanguageName), "Nederlands");
         EXPECT_EQ(table().getEventName(0), "Start opladen");
         EXPECT_EQ(table().getAlarmName(2), "Snijkoppen 2");
         EXPECT_EQ(table().getAlarmName(34), "rechter wiel geblokkeerd");
@@ -170,9 +172,9 @@ TEST_F(TVXStringTableTest, EachLanguageHasItsOwnTexts)
 {
     const struct {
         std::uint8_t language;
-        const char* name;     // message 123
+        const char* name;     // Msg::LanguageName
         const char* exit;     // message 3
-        const char* lostLink; // message 23
+        const char* lostLink; // Msg::DownloadNoCommunication
         const char* event;    // event 5
         const char* heads;    // alarm 0
     } cases[] = {
@@ -187,25 +189,25 @@ TEST_F(TVXStringTableTest, EachLanguageHasItsOwnTexts)
         SCOPED_TRACE(c.name);
         table(c.language);
         EXPECT_EQ(table().getLanguage(), c.language);
-        EXPECT_EQ(table().getMessageText(123), c.name);
-        EXPECT_EQ(table().getMessageText(3), c.exit);
-        EXPECT_EQ(table().getMessageText(23), c.lostLink);
+        EXPECT_EQ(table().getMessageText(Msg::LanguageName), c.name);
+        EXPECT_EQ(table().getMessageText(Msg::ExitMenuItem), c.exit);
+        EXPECT_EQ(table().getMessageText(Msg::DownloadNoCommunication), c.lostLink);
         EXPECT_EQ(table().getEventName(5), c.event);
         EXPECT_EQ(table().getAlarmName(0), c.heads);
         // The history tab draws these marks whatever the language.
-        EXPECT_EQ(table().getMessageText(124), "V");
-        EXPECT_EQ(table().getMessageText(125), "-");
+        EXPECT_EQ(table().getMessageText(Msg::OptionSet), "V");
+        EXPECT_EQ(table().getMessageText(Msg::OptionCleared), "-");
     }
-    EXPECT_EQ(table(German).getMessageText(19), "Kein Kommunikation PC-Geraet moeglich");
+    EXPECT_EQ(table(German).getMessageText(Msg::UpgradeNoCommunication), "Kein Kommunikation PC-Geraet moeglich");
 }
 
 TEST_F(TVXStringTableTest, TextsKeepTheirSpacesAndCharacters)
 {
-    EXPECT_EQ(table(English).getMessageText(126), "You are going to delete mower log of ");
-    EXPECT_EQ(table().getMessageText(20), "Upgrade in progress\u2026");
-    EXPECT_EQ(table(Dutch).getMessageText(47), "Communicatie ");
+    EXPECT_EQ(table(English).getMessageText(Msg::ConfirmDeleteHistory), "You are going to delete mower log of ");
+    EXPECT_EQ(table().getMessageText(Msg::UpgradeInProgress), "Upgrade in progress\u2026");
+    EXPECT_EQ(table(Dutch).getMessageText(Msg::CommunicationGroup), "Communicatie ");
     EXPECT_EQ(table().getAlarmName(47), "geen station  gevonden");
-    EXPECT_EQ(table(French).getMessageText(6), "Mise \xC3\xA0 jour");
+    EXPECT_EQ(table(French).getMessageText(Msg::UpgradeMenuItem), "Mise \xC3\xA0 jour");
     EXPECT_EQ(table(German).getAlarmName(60), "Beim Schließen Ballentladeklappe blockiert");
 }
 
@@ -219,7 +221,8 @@ TEST_F(TVXStringTableTest, EveryTextIsFilledInAndFitsARecordFile)
             const std::string text = table().getMessageText(static_cast<std::uint16_t>(n));
             EXPECT_NE(text, "0") << lang << " message " << n;
             expectDisplayable(text, lang + " message " + std::to_string(n));
-            const bool spaceKept = (language == English && n == 126) || (language == Dutch && n == 47);
+            const bool spaceKept = (language == English && n == Msg::ConfirmDeleteHistory)
+                                   || (language == Dutch && n == Msg::CommunicationGroup);
             if (!spaceKept && !text.empty()) {
                 EXPECT_NE(text.front(), ' ') << lang << " message " << n;
                 EXPECT_NE(text.back(), ' ') << lang << " message " << n;

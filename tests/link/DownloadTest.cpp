@@ -1,4 +1,5 @@
 #include "LinkFakes.h"
+#include "core/MessageNumbers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ TEST(Download, WholeImageInOneRequest)
     EXPECT_EQ(rig.requests(), 1);
     EXPECT_EQ(rig.progress.positions.size(), 8193u);  // 0 first, then once before each byte
     EXPECT_EQ(rig.progress.positions.back(), 8191);
-    EXPECT_THAT(rig.progress.calls, ElementsAre("caption " + LinkRig::message(25), "text " + LinkRig::message(26),
+    EXPECT_THAT(rig.progress.calls, ElementsAre("caption " + LinkRig::message(Msg::DownloadCaption), "text " + LinkRig::message(Msg::LoadingHistory),
                                                 "show", "max 8192", "hide"));
     EXPECT_FALSE(rig.port.IsOpen());
     EXPECT_TRUE(rig.user.boxes.empty());
@@ -110,7 +111,7 @@ TEST(Download, NoAnswerFailsAfterThreeRequests)
     EXPECT_THAT(sleepsAfterFirstRequest, ElementsAre("sleep 100", "sleep 100", "sleep 100"));
     ASSERT_EQ(rig.user.boxes.size(), 1u);
     EXPECT_EQ(rig.user.boxes[0].type, MsgType::Error);
-    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(24));
+    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(Msg::MachineInfoFailed));
     EXPECT_EQ(rig.trace.back(), "Couldn't load history nbByte loaded: 0//retry count :3");
     EXPECT_FALSE(rig.port.IsOpen());
     EXPECT_FALSE(rig.progress.visible);
@@ -139,7 +140,7 @@ TEST(Download, HandshakeFailuresCloseThePort)
     EXPECT_FALSE(noTestMode.download());
     ASSERT_EQ(noTestMode.user.boxes.size(), 1u);
     EXPECT_EQ(noTestMode.user.boxes[0].type, MsgType::Error);
-    EXPECT_EQ(noTestMode.user.boxes[0].text, LinkRig::message(23));
+    EXPECT_EQ(noTestMode.user.boxes[0].text, LinkRig::message(Msg::DownloadNoCommunication));
     EXPECT_FALSE(noTestMode.port.IsOpen());
     EXPECT_EQ(noTestMode.requests(), 0);
 
@@ -147,7 +148,7 @@ TEST(Download, HandshakeFailuresCloseThePort)
     badFrame.mower.frame[15] = 0x20;
     EXPECT_FALSE(badFrame.download());
     ASSERT_EQ(badFrame.user.boxes.size(), 1u);
-    EXPECT_EQ(badFrame.user.boxes[0].text, LinkRig::message(24));
+    EXPECT_EQ(badFrame.user.boxes[0].text, LinkRig::message(Msg::MachineInfoFailed));
     EXPECT_EQ(badFrame.frame[15], 0x20);  // the refused frame is in the buffer
     EXPECT_FALSE(badFrame.port.IsOpen());
     EXPECT_EQ(badFrame.requests(), 0);

@@ -164,7 +164,7 @@ struct LinkRig {
                     [this](const std::string& text) { trace.push_back(text); }};
 
     LinkRig() { TVXStringTable::instance().setLanguage(0); }
-    static std::string message(int n) { return TVXStringTable::instance().getMessageText(std::uint16_t(n)); }
+    static std::string message(std::uint16_t n) { return TVXStringTable::instance().getMessageText(n); }
     // The events of one kind ("write ", "sleep "...), in order.
     std::vector<std::string> eventsStartingWith(const std::string& prefix) const;
 };

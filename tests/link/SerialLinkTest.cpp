@@ -1,4 +1,5 @@
 #include "LinkFakes.h"
+#include "core/MessageNumbers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ TEST(OpenLink, ScanWithoutFreePortsWarnsWithoutShowingProgress)
     EXPECT_FALSE(rig.link.openLink("COM1"));
     ASSERT_EQ(rig.user.boxes.size(), 1u);
     EXPECT_EQ(rig.user.boxes[0].type, MsgType::Warning);
-    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(15));
+    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(Msg::NoMachineConnected));
     EXPECT_EQ(rig.user.boxes[0].buttons, unsigned(MbOK));
     EXPECT_TRUE(rig.progress.calls.empty());
 }
@@ -65,9 +66,9 @@ TEST(OpenLink, ScanFindsTheMowerOnTheSecondPortAndLeavesItOpen)
                                        "/dev/ttyA",
                                        "Trying port: /dev/ttyB", "Machine connected on port: /dev/ttyB"));
     EXPECT_THAT(rig.progress.calls,
-                ElementsAre("caption " + LinkRig::message(13), "max 2", "show",
-                            "text " + LinkRig::message(14) + " /dev/ttyA",
-                            "text " + LinkRig::message(14) + " /dev/ttyB", "hide"));
+                ElementsAre("caption " + LinkRig::message(Msg::PortTestCaption), "max 2", "show",
+                            "text " + LinkRig::message(Msg::TestingPort) + " /dev/ttyA",
+                            "text " + LinkRig::message(Msg::TestingPort) + " /dev/ttyB", "hide"));
     EXPECT_THAT(rig.progress.positions, ElementsAre(0, 1));
     EXPECT_TRUE(rig.user.boxes.empty());
 }
@@ -82,7 +83,7 @@ TEST(OpenLink, ScanThatFindsNothingLeavesTheLastPortOpenAndWarns)
     EXPECT_EQ(rig.port.GetPort(), "/dev/ttyB");
     EXPECT_FALSE(rig.progress.visible);
     ASSERT_EQ(rig.user.boxes.size(), 1u);
-    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(15));
+    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(Msg::NoMachineConnected));
 }
 
 TEST(OpenLink, FixedPortOpensWithoutTalkingOrWarnsWhenHeld)
@@ -98,7 +99,7 @@ TEST(OpenLink, FixedPortOpensWithoutTalkingOrWarnsWhenHeld)
     EXPECT_FALSE(rig.port.IsOpen());
     ASSERT_EQ(rig.user.boxes.size(), 1u);
     EXPECT_EQ(rig.user.boxes[0].type, MsgType::Warning);
-    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(16));
+    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(Msg::PortNotFree));
     EXPECT_TRUE(rig.trace.empty());
 }
 

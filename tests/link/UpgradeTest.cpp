@@ -1,4 +1,5 @@
 #include "LinkFakes.h"
+#include "core/MessageNumbers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -42,13 +43,13 @@ TEST(Upgrade, SendsEachRecordWithItsSectionsCommandByte)
                             "write 51", "write ff12", "write 51", "write ", "write 62"));
     ASSERT_EQ(rig.user.boxes.size(), 1u);
     EXPECT_EQ(rig.user.boxes[0].type, MsgType::Confirmation);
-    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(18) + " 2.10");
+    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(Msg::ConfirmFirmwareVersion) + " 2.10");
     EXPECT_EQ(rig.user.boxes[0].buttons, unsigned(MbOK | MbCancel));
-    EXPECT_THAT(rig.user.plainMessages, ElementsAre(LinkRig::message(22)));
+    EXPECT_THAT(rig.user.plainMessages, ElementsAre(LinkRig::message(Msg::UpgradeDone)));
     EXPECT_THAT(rig.trace, ElementsAre("request software update",
                                        "Update file is: " + std::filesystem::absolute(rig.path).string(),
                                        "start main section", "start ext section", "start fir section"));
-    EXPECT_THAT(rig.progress.calls, ElementsAre("caption " + LinkRig::message(20), "max 8", "show", "text MAIN",
+    EXPECT_THAT(rig.progress.calls, ElementsAre("caption " + LinkRig::message(Msg::UpgradeInProgress), "max 8", "show", "text MAIN",
                                                 "text EXT", "text FIR", "hide"));
     EXPECT_THAT(rig.progress.positions, ElementsAre(1, 2, 3, 4, 5, 6, 7));
     EXPECT_TRUE(rig.port.IsOpen());
@@ -62,7 +63,7 @@ TEST(Upgrade, TwoLineFileSendsNoRecordButTheClosingByte)
     UpgradeRig rig;
     ASSERT_TRUE(rig.upgrade("[TAG]1.0\n[MAIN]"));
     EXPECT_THAT(rig.mower.records, ElementsAre("b"));
-    EXPECT_THAT(rig.user.plainMessages, ElementsAre(LinkRig::message(22)));
+    EXPECT_THAT(rig.user.plainMessages, ElementsAre(LinkRig::message(Msg::UpgradeDone)));
 }
 
 TEST(Upgrade, CorruptedFilesAreRefusedBeforeAnythingIsSent)
@@ -83,7 +84,7 @@ TEST(Upgrade, CorruptedFilesAreRefusedBeforeAnythingIsSent)
         EXPECT_FALSE(rig.upgrade(content)) << traceLine;
         ASSERT_EQ(rig.user.boxes.size(), 1u) << traceLine;
         EXPECT_EQ(rig.user.boxes[0].type, MsgType::Warning);
-        EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(17));
+        EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(Msg::CorruptedFile));
         EXPECT_EQ(rig.trace.back(), traceLine);
         EXPECT_TRUE(rig.port.writes.empty()) << traceLine;
         EXPECT_FALSE(rig.port.IsOpen());
@@ -108,7 +109,7 @@ TEST(Upgrade, CancelledOrUnsynchronisedUpgradeClosesThePort)
     EXPECT_FALSE(unsynchronised.upgrade("[TAG]1.0\n[MAIN]\n0a1b\n"));
     ASSERT_EQ(unsynchronised.user.boxes.size(), 2u);
     EXPECT_EQ(unsynchronised.user.boxes[1].type, MsgType::Error);
-    EXPECT_EQ(unsynchronised.user.boxes[1].text, LinkRig::message(19));
+    EXPECT_EQ(unsynchronised.user.boxes[1].text, LinkRig::message(Msg::UpgradeNoCommunication));
     EXPECT_EQ(unsynchronised.trace.back(), "waitForSynchro return false");
     EXPECT_THAT(unsynchronised.eventsStartingWith("write"), ElementsAre("write 74", "write 42"));
     EXPECT_FALSE(unsynchronised.port.IsOpen());
@@ -120,7 +121,7 @@ TEST(Upgrade, LinkThatCannotOpenEndsAtOnce)
     rig.port.busy = {"/dev/ttyM"};
     EXPECT_FALSE(rig.upgrade("[TAG]1.0\n[MAIN]\n"));
     ASSERT_EQ(rig.user.boxes.size(), 1u);
-    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(16));
+    EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(Msg::PortNotFree));
     EXPECT_THAT(rig.trace, ElementsAre("request software update"));
 }
 
@@ -163,7 +164,7 @@ TEST(Upgrade, RefusedRecordStopsTheUpgradeWithThePortOpen)
     EXPECT_THAT(nak.mower.records, ElementsAre("P:01", "P:02", "R:03", "R:04"));  // line 7 is the fourth record
     EXPECT_EQ(nak.trace.back(), "Received NACK result for line 7 ");
     EXPECT_EQ(nak.user.boxes.back().type, MsgType::Error);
-    EXPECT_EQ(nak.user.boxes.back().text, LinkRig::message(21));
+    EXPECT_EQ(nak.user.boxes.back().text, LinkRig::message(Msg::UpgradeFailed));
     EXPECT_FALSE(nak.progress.visible);
     EXPECT_EQ(nak.progress.calls.back(), "hide");
     EXPECT_TRUE(nak.port.IsOpen());
@@ -206,7 +207,7 @@ TEST(Upgrade, WaitsAreBoundedInTimeWithoutBusySpinning)
     EXPECT_FALSE(stuck.upgrade(SevenLines));
     EXPECT_EQ(stuck.trace.back(), "problem sending write command at line 3 ");
     EXPECT_EQ(stuck.user.boxes.back().type, MsgType::Warning);
-    EXPECT_EQ(stuck.user.boxes.back().text, LinkRig::message(21));
+    EXPECT_EQ(stuck.user.boxes.back().text, LinkRig::message(Msg::UpgradeFailed));
     EXPECT_EQ(stuck.port.writes.back(), std::vector<std::uint8_t> {'P'});  // the record itself never went
     const std::uint64_t stuckFor = stuck.clock.micros() - commandAt;
     EXPECT_GE(stuckFor, 390000u);
