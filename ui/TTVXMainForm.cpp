@@ -9,6 +9,7 @@
 #include "core/MessageNumbers.h"
 #include "core/TStatusForm.h"
 #include "core/TVXStringTable.h"
+#include "core/Version.h"
 #include "link/EComPort.h"
 #include "link/MowerLink.h"
 #include "ui/QtUserInteraction.h"
@@ -220,7 +221,7 @@ void TTVXMainForm::buildLayout()
 
 void TTVXMainForm::setCaptions()
 {
-    setWindowTitle(QString(" Quorvane  %1.%2").arg(3).arg(6));
+    setWindowTitle(QString(" Quorvane  %1.%2").arg(QUORVANE_VERSION_MAJOR).arg(QUORVANE_VERSION_MINOR));
     FileMenuItem_->setTitle(text(Msg::FileMenu));
     ImportMenuItem_->setText(text(Msg::ImportRecordMenuItem));
     ImportBinMenuItem_->setText(text(Msg::ImportHistoryMenuItem));
