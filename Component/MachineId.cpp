@@ -1,20 +1,13 @@
 #include "Component/MachineId.h"
 
+#include "Component/MowerTypes.h"
+
 #include <cstdio>
 
 std::string typePrefix(std::uint8_t typeCode)
 {
-    switch (typeCode) {
-    case 1: return "RA";
-    case 4: return "TX";
-    case 5: return "LN";
-    case 7: return "XS";
-    case 9:
-    case 10: return "WK";
-    case 11: return "DZ";
-    case 13: return "D1";
-    default: return {};
-    }
+    const MowerType* type = findMowerType(typeCode);
+    return type == nullptr ? std::string() : std::string(type->prefix);
 }
 
 std::string buildMachineId(std::uint8_t typeCode, std::uint8_t idYear, std::uint32_t idNumber,
