@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Component/TDBMower.h"
 #include "Component/TVXCheckDir.h"
 
 #include <cstdint>
@@ -9,7 +10,6 @@
 
 class MowerListObserver;
 class RecordWindowFactory;
-class TDBMower;
 class TVXLog;
 class TVXMowerLog;
 class UserInteraction;
@@ -29,7 +29,8 @@ enum class InsertResult {
 class TDBMowerList {
 public:
     static constexpr const char* CheckFileName = "dbtisl.chk";
-    static constexpr int ColumnStep = 105;
+    // Tiles stand side by side in a row; rows are a little closer than a tile is high.
+    static constexpr int ColumnStep = TDBMower::TileSize;
     static constexpr int RowStep = 100;
     static constexpr int RowBreakMargin = 95;
 
