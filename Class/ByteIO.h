@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 
-// Little-endian fields of the record-file layouts, and exact reads that refuse
-// to run past the end of a stream or of bytes already in memory.
+// Little-endian fields of the record-file layouts, big-endian fields of what
+// the mower sends, and exact reads that refuse to run past the end of a
+// stream or of bytes already in memory.
 namespace byteio {
 
 inline void putU16(std::string& out, std::uint16_t v)
@@ -31,6 +32,31 @@ inline std::uint32_t getU32(const unsigned char* p)
 {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
            (std::uint32_t(p[3]) << 24);
+}
+
+// The mower sends its values most significant byte first: the 32-bit values
+// of the info frame and the history image's 16-bit write offset.
+inline std::uint16_t getU16BE(const unsigned char* p)
+{
+    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
+
+inline std::uint32_t getU32BE(const unsigned char* p)
+{
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
+           std::uint32_t(p[3]);
+}
+
+inline void putU16BE(unsigned char* p, std::uint16_t v)
+{
+    p[0] = static_cast<unsigned char>(v >> 8);
+    p[1] = static_cast<unsigned char>(v);
+}
+
+inline void putU32BE(unsigned char* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<unsigned char>(v >> (24 - 8 * i));
 }
 
 // Reads exactly count bytes. A stream that ends first gets its failbit (which

@@ -1,8 +1,11 @@
 #include "Class/Checksum.h"
 
+#include "Class/ByteIO.h"
+
 #include <array>
 #include <istream>
 #include <ostream>
+#include <string>
 
 namespace {
 
@@ -31,8 +34,7 @@ static_assert(tables[0][1] == 0x77073096u && tables[0][128] == 0xEDB88320u);
 std::uint32_t update(std::uint32_t crc, const std::uint8_t* p, std::size_t n)
 {
     while (n >= 8) {
-        const std::uint32_t lo = crc ^ (std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
-                                        std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
+        const std::uint32_t lo = crc ^ byteio::getU32(p);
         crc = tables[7][lo & 0xFF] ^ tables[6][(lo >> 8) & 0xFF] ^ tables[5][(lo >> 16) & 0xFF] ^
               tables[4][lo >> 24] ^ tables[3][p[4]] ^ tables[2][p[5]] ^ tables[1][p[6]] ^
               tables[0][p[7]];
@@ -90,9 +92,9 @@ bool appendChecksum(std::iostream& stream)
         return true;  // the stream's state tells the caller
     if (stream.good()) {
         stream.seekp(0, std::ios_base::end);
-        const char bytes[4] = {char(crc & 0xFF), char((crc >> 8) & 0xFF), char((crc >> 16) & 0xFF),
-                               char(crc >> 24)};
-        stream.write(bytes, 4);
+        std::string bytes;
+        byteio::putU32(bytes, crc);
+        stream.write(bytes.data(), 4);
     }
     return true;
 }
@@ -111,9 +113,7 @@ bool verifyChecksum(std::istream& stream)
     stream.read(reinterpret_cast<char*>(stored), 4);
     if (stream.gcount() != 4)
         return false;
-    const std::uint32_t value = std::uint32_t(stored[0]) | std::uint32_t(stored[1]) << 8 |
-                                std::uint32_t(stored[2]) << 16 | std::uint32_t(stored[3]) << 24;
-    if (value != computed)
+    if (byteio::getU32(stored) != computed)
         return false;
     stream.seekg(0, std::ios_base::beg);
     return true;

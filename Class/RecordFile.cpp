@@ -13,9 +13,7 @@ std::unique_ptr<TVXMowerLog> readRecordFile(std::string_view bytes)
         throw TVXCrc_error();
     const std::string_view content = bytes.substr(0, bytes.size() - 4);
     const auto* tail = reinterpret_cast<const unsigned char*>(bytes.data() + content.size());
-    const std::uint32_t stored = std::uint32_t(tail[0]) | std::uint32_t(tail[1]) << 8 |
-                                 std::uint32_t(tail[2]) << 16 | std::uint32_t(tail[3]) << 24;
-    if (crc32(content) != stored)
+    if (crc32(content) != byteio::getU32(tail))
         throw TVXCrc_error();
     // The reader sees the content only, so no count can reach into the checksum.
     byteio::ByteReader in(content);
@@ -29,9 +27,7 @@ std::string writeRecordFile(TVXMowerLog& record)
     std::ostringstream out;
     record.writeTo(out);
     std::string bytes = std::move(out).str();
-    const std::uint32_t crc = crc32(bytes);
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes += char((crc >> shift) & 0xFF);
+    byteio::putU32(bytes, crc32(bytes));
     return bytes;
 }
 

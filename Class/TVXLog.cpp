@@ -18,11 +18,6 @@ constexpr std::size_t ImageOffset = 35;
 // Everything before the comment length.
 constexpr std::size_t FieldsSize = ImageOffset + TVXLog::ImageSize;
 
-std::uint32_t bigEndian32(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-
 TVXLog::Image imageAt(const unsigned char* p)
 {
     TVXLog::Image image;  // not zeroed: every byte is copied
@@ -55,9 +50,9 @@ TVXLog::TVXLog(std::span<const std::uint8_t, ImageSize> image)
 void TVXLog::fillFromInfoFrame(std::span<const std::uint8_t, InfoFrameSize> frame)
 {
     std::copy_n(frame.begin(), InfoHeadSize, infoHead_.begin());
-    serialNumber_ = bigEndian32(&frame[11]);
+    serialNumber_ = byteio::getU32BE(&frame[11]);
     bootloaderVersion_ = frame[15];
-    softwareVersion_ = bigEndian32(&frame[7]);
+    softwareVersion_ = byteio::getU32BE(&frame[7]);
     typeByte_ = frame[6];
     date_ = TVXLogTime();
 }

@@ -1,5 +1,7 @@
 #include "Class/TVXLog.h"
 
+#include "Class/ByteIO.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -24,7 +26,7 @@ std::size_t wrappedStart(std::size_t s)
 
 std::uint16_t TVXLog::getWriteOffset() const
 {
-    return static_cast<std::uint16_t>(image_[28] << 8 | image_[29]);
+    return byteio::getU16BE(&image_[28]);
 }
 
 std::uint16_t TVXLog::getEventCount() const

@@ -1,5 +1,6 @@
 #include "sim/MowerData.h"
 
+#include "Class/ByteIO.h"
 #include "core/AtomicFile.h"
 
 #include <algorithm>
@@ -19,12 +20,6 @@ void put24(HistoryImage& image, std::size_t offset, std::uint32_t value)
     image[offset] = static_cast<std::uint8_t>(value >> 16);
     image[offset + 1] = static_cast<std::uint8_t>(value >> 8);
     image[offset + 2] = static_cast<std::uint8_t>(value);
-}
-
-void putBigEndian32(InfoFrame& frame, std::size_t offset, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        frame[offset + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
 bool parseHead(const std::string& hex, InfoFrame& frame)
@@ -59,8 +54,7 @@ HistoryImage generateHistoryImage(int events)
         std::memcpy(&image[12 + 3 * r], ranges[r], 3);
     events = std::clamp(events, 0, 992);
     const unsigned writeOffset = 256 + 8 * static_cast<unsigned>(events);
-    image[28] = static_cast<std::uint8_t>(writeOffset >> 8);
-    image[29] = static_cast<std::uint8_t>(writeOffset);
+    byteio::putU16BE(&image[28], static_cast<std::uint16_t>(writeOffset));
     const std::uint32_t statistics[8] = {123456, 65432, 789, 45678, 45012, 2392064, 2100000, 9876};
     for (int i = 0; i < 8; ++i)
         put24(image, 80 + 4 * i, statistics[i]);
@@ -87,8 +81,8 @@ bool buildMowerData(const SimOptions& options, MowerData& data, std::string& err
     const std::uint8_t defaultHead[6] = {0x00, 0x06, 0x00, 0x00, 0x00, 0x00};
     std::copy(std::begin(defaultHead), std::end(defaultHead), data.frame.begin());
     data.frame[6] = 0x04;
-    putBigEndian32(data.frame, 7, 0x08071601);
-    putBigEndian32(data.frame, 11, 0x04A1B2C3);
+    byteio::putU32BE(&data.frame[7], 0x08071601);
+    byteio::putU32BE(&data.frame[11], 0x04A1B2C3);
     data.frame[15] = 0x22;
 
     if (options.imageFile.empty()) {
@@ -115,9 +109,9 @@ bool buildMowerData(const SimOptions& options, MowerData& data, std::string& err
     if (options.typeByte)
         data.frame[6] = *options.typeByte;
     if (options.softwareVersion)
-        putBigEndian32(data.frame, 7, *options.softwareVersion);
+        byteio::putU32BE(&data.frame[7], *options.softwareVersion);
     if (options.serialNumber)
-        putBigEndian32(data.frame, 11, *options.serialNumber);
+        byteio::putU32BE(&data.frame[11], *options.serialNumber);
     if (options.bootloader)
         data.frame[15] = *options.bootloader;
     return true;
