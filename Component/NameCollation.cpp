@@ -1,36 +1,24 @@
 #include "Component/NameCollation.h"
 
+#include "core/Utf8.h"
+
 #include <cwchar>
 #include <cwctype>
 #include <vector>
 
 namespace {
 
-// Invalid bytes become U+FFFD, so that any name sorts somewhere.
-std::wstring decodeUtf8(const std::string& text)
+// Each byte that does not begin a valid character becomes U+FFFD, so that
+// any name sorts somewhere.
+std::wstring toWide(std::string_view text)
 {
     std::wstring out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        unsigned length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        char32_t code = length == 1 ? c : length == 2 ? (c & 0x1F) : length == 3 ? (c & 0x0F) : (c & 0x07);
-        bool valid = length != 0 && i + length <= text.size();
-        for (unsigned k = 1; valid && k < length; ++k) {
-            const unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                valid = false;
-            else
-                code = (code << 6) | (next & 0x3F);
-        }
-        if (!valid) {
-            out.push_back(L'\xFFFD');
-            ++i;
-            continue;
-        }
-        out.push_back(static_cast<wchar_t>(code));
-        i += length;
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t cp = 0;
+        const std::size_t length = decodeUtf8(text, pos, cp);
+        out.push_back(length == 0 ? L'\xFFFD' : static_cast<wchar_t>(cp));
+        pos += length == 0 ? 1 : length;
     }
     return out;
 }
@@ -39,7 +27,7 @@ std::wstring decodeUtf8(const std::string& text)
 
 std::wstring nameSortKey(const std::string& utf8Name)
 {
-    std::wstring lower = decodeUtf8(utf8Name);
+    std::wstring lower = toWide(utf8Name);
     for (wchar_t& c : lower)
         c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
     // wcsxfrm stops at a NUL; a name never holds one, but a damaged file may.
