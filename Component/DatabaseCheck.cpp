@@ -2,12 +2,12 @@
 
 #include "Class/RecordFile.h"
 #include "Class/TVXException.h"
-#include "Component/BoundedFile.h"
+#include "core/BoundedFile.h"
 #include "Component/FolderIndex.h"
 #include "Component/RecordFileName.h"
 #include "Component/TDBMower.h"
-#include "Component/TDBMowerList.h"
 #include "Component/TVXCheckDir.h"
+#include "Component/WriteLeftovers.h"
 #include "core/AtomicFile.h"
 
 #include <cerrno>
@@ -58,11 +58,11 @@ DatabaseCheckReport checkDatabase(const std::string& folder)
     }
     ::closedir(dir);
 
-    const std::string checkPath = joinPath(folder, TDBMowerList::CheckFileName);
+    const std::string checkPath = joinPath(folder, TVXCheckDir::DefaultFileName);
     std::string checkBytes;
     std::string error;
     const ReadStatus status = readBoundedFile(checkPath, TVXCheckDir::MaxCheckFileBytes, checkBytes, error);
-    if (status == ReadStatus::CannotOpen && ::access(checkPath.c_str(), F_OK) != 0) {
+    if (status == ReadStatus::NotFound) {
         add(Kind::CheckerMissing, checkPath + ": checker file missing");
         report.checkerNeedsRewrite = true;
     } else if (status != ReadStatus::Ok) {
@@ -77,15 +77,12 @@ DatabaseCheckReport checkDatabase(const std::string& folder)
 
     FolderIndex index(folder);
     std::unordered_map<std::uint32_t, std::size_t> firstEntry;
-    const std::size_t entryCount = checkBytes.size() / TVXCheckDir::EntrySize;
-    const auto* p = reinterpret_cast<const unsigned char*>(checkBytes.data());
-    for (std::size_t k = 0; k < entryCount; ++k, p += TVXCheckDir::EntrySize) {
-        const std::uint32_t serial = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8)
-                                     | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-        const unsigned sum = p[4] | (p[5] << 8);
-        if (sum != TVXCheckDir::EntrySum(serial)) {
-            add(Kind::BadEntrySum, entryLabel(k, serial) + ": bad entry sum " + std::to_string(sum) + ", expected "
-                                       + std::to_string(TVXCheckDir::EntrySum(serial)));
+    const auto entries = TVXCheckDir::DecodeEntries(checkBytes);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const std::uint32_t serial = entries[k].serial;
+        if (!entries[k].valid()) {
+            add(Kind::BadEntrySum, entryLabel(k, serial) + ": bad entry sum " + std::to_string(entries[k].sum)
+                                       + ", expected " + std::to_string(TVXCheckDir::EntrySum(serial)));
             report.checkerNeedsRewrite = true;
             continue;
         }
@@ -127,17 +124,24 @@ DatabaseCheckReport checkDatabase(const std::string& folder)
             report.recoverableOrphans.push_back(*serial);
         report.checkerNeedsRewrite = true;
     }
+
+    for (const std::string& path : findWriteLeftovers(folder)) {
+        add(Kind::WriteLeftover, path + ": temporary file left by an interrupted write");
+        report.leftovers.push_back(path);
+    }
     return report;
 }
 
 bool repairDatabase(const std::string& folder, const DatabaseCheckReport& report, std::string& error)
 {
+    if (!report.checkerNeedsRewrite)
+        return true;
     std::string bytes;
     for (const std::uint32_t serial : report.keptSerials)
         bytes += TVXCheckDir::EncodeEntry(serial);
     for (const std::uint32_t serial : report.recoverableOrphans)
         bytes += TVXCheckDir::EncodeEntry(serial);
-    const WriteResult written = writeFileAtomically(joinPath(folder, TDBMowerList::CheckFileName), bytes);
+    const WriteResult written = writeFileAtomically(joinPath(folder, TVXCheckDir::DefaultFileName), bytes);
     if (!written) {
         error = written.error;
         return false;

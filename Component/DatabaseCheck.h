@@ -17,6 +17,7 @@ struct DatabaseFinding {
         BadChecksum,
         Unreadable,        // cannot be read, too large, or no whole record
         Orphan,            // a record file that the checker does not list
+        WriteLeftover,     // the temporary file of an interrupted write
     };
     Kind kind;
     std::string text;  // one line, ready to print
@@ -29,13 +30,15 @@ struct DatabaseCheckReport {
     std::vector<std::uint32_t> keptSerials;
     std::vector<std::uint32_t> recoverableOrphans;
     bool checkerNeedsRewrite = false;
+    std::vector<std::string> leftovers;  // paths of temporary files left by interrupted writes
 
     bool sound() const { return findings.empty(); }
 };
 
 DatabaseCheckReport checkDatabase(const std::string& folder);
 
-// Rewrites the checker of the folder (atomically) to hold the kept entries
-// and the recoverable orphans of a report. False with the reason when the
-// checker cannot be written; the old checker then stays.
+// Rewrites the checker of the folder (atomically), when the report says it
+// needs it, to hold the kept entries and the recoverable orphans. False with
+// the reason when the checker cannot be written; the old checker then stays.
+// Leftovers of interrupted writes are not touched here: that needs the lock.
 bool repairDatabase(const std::string& folder, const DatabaseCheckReport& report, std::string& error);

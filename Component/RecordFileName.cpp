@@ -46,12 +46,6 @@ std::string joinPath(const std::string& folder, const std::string& name)
     return folder + "/" + name;
 }
 
-std::string fileNamePart(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool sameNameIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

@@ -23,9 +23,6 @@ std::optional<std::uint32_t> parseSerialHex(std::string_view digits);
 // a path that begins with the separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 
-// The part of a path after its last separator.
-std::string fileNamePart(const std::string& path);
-
 // Folders copied from a system with case-insensitive names may hold
 // "0012abcd.dat" where "0012ABCD.dat" is looked for.
 bool sameNameIgnoringCase(std::string_view a, std::string_view b);

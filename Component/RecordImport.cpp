@@ -3,7 +3,7 @@
 #include "Class/RecordFile.h"
 #include "Class/TVXException.h"
 #include "Class/TVXMowerLog.h"
-#include "Component/BoundedFile.h"
+#include "core/BoundedFile.h"
 #include "Component/DatabaseTexts.h"
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
@@ -37,8 +37,9 @@ bool readBinFile(const std::string& path, InfoFrameBuffer& infoFrame, HistoryIma
     std::string bytes;
     std::string error;
     const ReadStatus status = readBoundedFile(path, fileSize, bytes, error);
-    if (status == ReadStatus::CannotOpen || status == ReadStatus::ReadFailed) {
+    if (status != ReadStatus::Ok && status != ReadStatus::TooLarge) {
         logger.log("error opening bin file: " + path);
+        logger.log(error);
         return false;
     }
     logger.log("Request loading history from bin file");
@@ -59,8 +60,9 @@ bool importDatFile(const std::string& path, TDBMowerList& list, UserInteraction&
     std::string bytes;
     std::string error;
     const ReadStatus status = readBoundedFile(path, TDBMower::MaxRecordFileBytes, bytes, error);
-    if (status == ReadStatus::CannotOpen || status == ReadStatus::ReadFailed) {
+    if (status != ReadStatus::Ok && status != ReadStatus::TooLarge) {
         logger.log("error opening import file: " + path);
+        logger.log(error);
         return false;
     }
     std::unique_ptr<TVXMowerLog> imported;

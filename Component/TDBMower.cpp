@@ -3,7 +3,7 @@
 #include "Class/RecordFile.h"
 #include "Class/TVXException.h"
 #include "Class/TVXMowerLog.h"
-#include "Component/BoundedFile.h"
+#include "core/BoundedFile.h"
 #include "Component/DatabaseTexts.h"
 #include "Component/MachineId.h"
 #include "Component/RecordFileName.h"
@@ -74,8 +74,7 @@ bool TDBMower::SaveIfOpen()
     if (!childForm)
         return true;
     childForm->storeComments();
-    SaveRecord();
-    return true;
+    return SaveRecord();
 }
 
 bool TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)

@@ -40,7 +40,7 @@ public:
     // written to the trace log and shown to the user; the old file stays.
     bool SaveRecord();
     // Stores the window's comments and writes the record, when its window was
-    // ever opened; true in any case.
+    // ever opened; false when that write failed (it was reported).
     bool SaveIfOpen();
     // Files the history under its date and writes the record. False when the
     // record already holds a history of that date: `history` then stays with

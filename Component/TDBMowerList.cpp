@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <ios>
 #include <new>
 #include <sys/stat.h>
@@ -35,7 +36,7 @@ bool TDBMowerList::Load(const std::string& folder)
     dbDir = folder;
     checker.SetDataDir(folder);
     checker.SetCheckDir(folder);
-    checker.SetCheckFileName(CheckFileName);
+    checker.SetCheckFileName(TVXCheckDir::DefaultFileName);
     try {
         fileList = checker.GetFileList();
     } catch (const TVXDBFC_error&) {
@@ -175,7 +176,7 @@ bool TDBMowerList::SetAside(const std::string& path)
             user_.messageBox(MsgType::Error, databaseText(DatabaseText::SaveFailed) + "\n" + error, MbOK);
             return false;
         }
-        CLogger::instance().log("old record file set aside: " + path + " -> " + fileNamePart(aside));
+        CLogger::instance().log("old record file set aside: " + path + " -> " + std::filesystem::path(aside).filename().string());
         return true;
     }
     CLogger::instance().log("cannot set the old record file aside: " + path);
@@ -193,7 +194,7 @@ bool TDBMowerList::CreateRecord(std::unique_ptr<TVXMowerLog>& record)
     // A loaded record whose newest history came from another mower keeps the
     // file of its first serial number: that file is not free.
     for (const auto& mower : entries) {
-        if (sameNameIgnoringCase(fileNamePart(mower->GetFileName()), name)) {
+        if (sameNameIgnoringCase(std::filesystem::path(mower->GetFileName()).filename().string(), name)) {
             CLogger::instance().log("record file already belongs to " + mower->GetMachineIdText() + ": "
                                     + mower->GetFileName());
             user_.messageBox(MsgType::Error,
@@ -258,9 +259,10 @@ TDBMower* TDBMowerList::FindByIdentity(std::uint8_t typeCode, std::uint8_t idYea
 
 bool TDBMowerList::SaveAll()
 {
+    bool allSaved = true;
     for (const auto& mower : entries)
-        mower->SaveIfOpen();
-    return true;
+        allSaved = mower->SaveIfOpen() && allSaved;
+    return allSaved;
 }
 
 void TDBMowerList::Refresh()

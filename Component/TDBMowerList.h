@@ -28,7 +28,6 @@ enum class InsertResult {
 // start-up and SaveAll at the end of the run.
 class TDBMowerList {
 public:
-    static constexpr const char* CheckFileName = "dbtisl.chk";
     // Tiles stand side by side in a row; rows are a little closer than a tile is high.
     static constexpr int ColumnStep = TDBMower::TileSize;
     static constexpr int RowStep = 100;
@@ -81,7 +80,7 @@ public:
     // The last entry whose record has all four values, or null.
     TDBMower* FindByIdentity(std::uint8_t typeCode, std::uint8_t idYear, std::uint8_t idSuffix,
                              std::uint32_t idNumber) const;
-    // Writes every record whose window was opened. True.
+    // Writes every record whose window was opened; false when any write failed.
     bool SaveAll();
     // Asks the view to repaint the list.
     void Refresh();

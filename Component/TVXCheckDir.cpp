@@ -1,12 +1,14 @@
 #include "Component/TVXCheckDir.h"
 
+#include "Class/ByteIO.h"
 #include "Class/TVXException.h"
-#include "Component/BoundedFile.h"
+#include "core/BoundedFile.h"
 #include "Component/FolderIndex.h"
 #include "Component/RecordFileName.h"
 #include "core/AtomicFile.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,13 +20,21 @@ std::uint16_t TVXCheckDir::EntrySum(std::uint32_t serial)
 
 std::string TVXCheckDir::EncodeEntry(std::uint32_t serial)
 {
-    const std::uint16_t sum = EntrySum(serial);
-    std::string entry(EntrySize, '\0');
-    for (int i = 0; i < 4; ++i)
-        entry[static_cast<std::size_t>(i)] = static_cast<char>((serial >> (8 * i)) & 0xFF);
-    entry[4] = static_cast<char>(sum & 0xFF);
-    entry[5] = static_cast<char>(sum >> 8);
+    std::string entry;
+    entry.reserve(EntrySize);
+    byteio::putU32(entry, serial);
+    byteio::putU16(entry, EntrySum(serial));
     return entry;
+}
+
+std::vector<TVXCheckDir::Entry> TVXCheckDir::DecodeEntries(std::string_view bytes)
+{
+    std::vector<Entry> entries;
+    entries.reserve(bytes.size() / EntrySize);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t at = 0; at + EntrySize <= bytes.size(); at += EntrySize)
+        entries.push_back({byteio::getU32(p + at), byteio::getU16(p + at + 4)});
+    return entries;
 }
 
 std::string TVXCheckDir::CheckFilePath() const
@@ -70,18 +80,14 @@ bool TVXCheckDir::ReadCheckFile()
     }
     checkBytes_ = bytes;
     FolderIndex folder(dataDir);
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (std::size_t at = 0; at < bytes.size(); at += EntrySize, p += EntrySize) {
-        const std::uint32_t serial = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8)
-                                     | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-        const std::uint16_t sum = static_cast<std::uint16_t>(p[4] | (p[5] << 8));
-        if (sum != EntrySum(serial))
+    for (const Entry& entry : DecodeEntries(bytes)) {
+        if (!entry.valid())
             continue;
-        std::string path = FindRecordFile(serial, folder);
+        std::string path = FindRecordFile(entry.serial, folder);
         if (path.empty())
             continue;
         fileList.push_back(std::move(path));
-        listed_.insert(serial);
+        listed_.insert(entry.serial);
     }
     rewriteFailed_ = !WriteCheckFile();
     return true;
@@ -92,7 +98,7 @@ bool TVXCheckDir::WriteCheckFile()
     std::string bytes;
     bytes.reserve(fileList.size() * EntrySize);
     for (const std::string& path : fileList) {
-        std::string name = fileNamePart(path);
+        std::string name = std::filesystem::path(path).filename().string();
         const auto dot = name.find('.');
         if (dot != std::string::npos)
             name.erase(dot, 4);
@@ -121,12 +127,8 @@ bool TVXCheckDir::AddEntry(const std::string& serialHex)
     // missing or unreadable at start, or be a damaged one that we leave as is.
     std::string bytes;
     const ReadStatus status = readBoundedFile(CheckFilePath(), MaxCheckFileBytes, bytes, lastError_);
-    if (status != ReadStatus::Ok) {
-        if (status != ReadStatus::CannotOpen || ::access(CheckFilePath().c_str(), F_OK) == 0
-            || errno != ENOENT)
-            return false;
-        bytes.clear();
-    }
+    if (status != ReadStatus::Ok && status != ReadStatus::NotFound)
+        return false;
     bytes += EncodeEntry(*serial);
     const WriteResult written = writeFileAtomically(CheckFilePath(), bytes);
     if (!written) {

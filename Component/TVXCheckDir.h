@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -42,6 +43,15 @@ public:
     static std::uint16_t EntrySum(std::uint32_t serial);
     // The 6 bytes of the entry of a serial.
     static std::string EncodeEntry(std::uint32_t serial);
+
+    struct Entry {
+        std::uint32_t serial;
+        std::uint16_t sum;
+        bool valid() const { return sum == EntrySum(serial); }
+    };
+    // The entries of a checker's bytes in file order; a last incomplete entry
+    // is not one (the size check is the caller's: such a checker is damaged).
+    static std::vector<Entry> DecodeEntries(std::string_view bytes);
 
     // Whether the checker holds a valid entry for the serial (read at start or
     // added since), whether its file loaded or not.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,20 +11,8 @@ namespace {
 
 std::string parentOf(const std::string& path)
 {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseNameWithoutExtension(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const auto dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return name;
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    return parent.empty() ? std::string(".") : parent;
 }
 
 std::string userConfigFolder()
@@ -45,7 +34,7 @@ AppPaths AppPaths::inFolder(const std::string& folder, const std::string& baseNa
 AppPaths AppPaths::forExecutable(const std::string& executablePath)
 {
     const std::string folder = parentOf(executablePath);
-    const std::string name = baseNameWithoutExtension(executablePath);
+    const std::string name = std::filesystem::path(executablePath).stem().string();
     if (::access(folder.c_str(), W_OK) == 0)
         return inFolder(folder, name);
     const std::string config = userConfigFolder();
@@ -86,11 +75,10 @@ bool makeFolders(const std::string& path, std::string& error)
         error = path + " is not a folder";
         return false;
     }
-    const std::string parent = parentOf(path);
-    if (parent != path && !makeFolders(parent, error))
-        return false;
-    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
-        error = "cannot create folder " + path + ": " + std::strerror(errno);
+    std::error_code failure;
+    std::filesystem::create_directories(path, failure);
+    if (failure) {
+        error = "cannot create folder " + path + ": " + failure.message();
         return false;
     }
     return true;

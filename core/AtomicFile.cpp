@@ -1,41 +1,107 @@
 #include "core/AtomicFile.h"
 
+#include "core/BoundedFile.h"
+
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-std::string folderOf(const std::string& path)
+constexpr std::string_view TemporarySuffix = ".tmp";
+constexpr std::size_t TemporaryLetters = 6;  // what mkstemp puts in place of XXXXXX
+constexpr int MaxLinkHops = 40;              // as the system itself allows
+constexpr mode_t NewFileMode = 0644;
+
+std::string systemError(const std::string& what, const std::string& path, int error = errno)
 {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return what + " " + path + ": " + std::strerror(error);
 }
 
-std::string systemError(const std::string& what, const std::string& path)
+std::string folderOf(const std::string& path)
 {
-    return what + " " + path + ": " + std::strerror(errno);
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? std::string(".") : folder;
+}
+
+// The file that a write to `path` must replace: the path itself, or the end
+// of its chain of symbolic links. Refuses what is not, or would not become, a
+// regular file.
+bool resolveTarget(const std::string& path, std::string& target, struct stat& existing, bool& exists,
+                   std::string& error)
+{
+    target = path;
+    for (int hop = 0;; ++hop) {
+        if (::lstat(target.c_str(), &existing) != 0) {
+            if (errno != ENOENT) {
+                error = systemError("cannot write", path);
+                return false;
+            }
+            exists = false;
+            return true;
+        }
+        if (!S_ISLNK(existing.st_mode))
+            break;
+        if (hop == MaxLinkHops) {
+            error = systemError("cannot write", path, ELOOP);
+            return false;
+        }
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(target.c_str(), link, sizeof link - 1);
+        if (n < 0) {
+            error = systemError("cannot write", path);
+            return false;
+        }
+        const std::string next(link, static_cast<std::size_t>(n));
+        target = next.front() == '/' ? next : (std::filesystem::path(folderOf(target)) / next).string();
+    }
+    exists = true;
+    if (!S_ISREG(existing.st_mode)) {
+        error = "cannot write " + path + ": it is " + describeNonRegularFile(target)
+                + ", not a regular file; it was left untouched";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
 WriteResult writeFileAtomically(const std::string& path, std::string_view bytes)
 {
-    std::string tmpl = path + ".tmpXXXXXX";
+    std::string target;
+    struct stat old {};
+    bool exists = false;
+    std::string error;
+    if (!resolveTarget(path, target, old, exists, error))
+        return {false, error};
+
+    std::string tmpl = target + std::string(TemporarySuffix) + std::string(TemporaryLetters, 'X');
     const int fd = mkstemp(tmpl.data());
     if (fd < 0)
         return {false, systemError("cannot create temporary file for", path)};
 
-    // Keep the permissions of the file being replaced, or the usual ones for a new file.
-    struct stat old {};
-    const mode_t mode = (stat(path.c_str(), &old) == 0) ? (old.st_mode & 07777) : 0644;
-    fchmod(fd, mode);
+    // A file its owner cannot read and write is not kept that way: it would
+    // stay unreadable to the program that just rewrote it to mend it.
+    const mode_t oldMode = old.st_mode & 07777;
+    const mode_t mode = exists && (oldMode & 0600) == 0600 ? oldMode : NewFileMode;
+    ::fchmod(fd, mode);
+    if (exists && ::geteuid() == 0) {
+        // Run as root, the rewritten file stays the owner's.
+        [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
+    }
 
+    auto fail = [&](const char* what) {
+        WriteResult r {false, systemError(what, path)};
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(tmpl.c_str());
+        return r;
+    };
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -43,32 +109,25 @@ WriteResult writeFileAtomically(const std::string& path, std::string_view bytes)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            WriteResult r {false, systemError("cannot write", path)};
-            ::close(fd);
-            ::unlink(tmpl.c_str());
-            return r;
+            return fail("cannot write");
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
-        WriteResult r {false, systemError("cannot flush", path)};
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        return r;
-    }
+    if (::fsync(fd) != 0)
+        return fail("cannot flush");
     if (::close(fd) != 0) {
         WriteResult r {false, systemError("cannot close", path)};
         ::unlink(tmpl.c_str());
         return r;
     }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+    if (::rename(tmpl.c_str(), target.c_str()) != 0) {
         WriteResult r {false, systemError("cannot replace", path)};
         ::unlink(tmpl.c_str());
         return r;
     }
     // Make the rename itself durable.
-    const int dirFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+    const int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
@@ -76,45 +135,15 @@ WriteResult writeFileAtomically(const std::string& path, std::string_view bytes)
     return {};
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes, std::string& error, std::size_t maxBytes)
+std::optional<std::string> atomicWriteTarget(std::string_view name)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = systemError("cannot open", path);
-        return false;
+    const std::size_t tail = TemporarySuffix.size() + TemporaryLetters;
+    if (name.size() <= tail || name.substr(name.size() - tail, TemporarySuffix.size()) != TemporarySuffix)
+        return std::nullopt;
+    for (const char c : name.substr(name.size() - TemporaryLetters)) {
+        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit)
+            return std::nullopt;
     }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "not a regular file: " + path;
-        ::close(fd);
-        return false;
-    }
-    if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
-        error = "file too large: " + path;
-        ::close(fd);
-        return false;
-    }
-    bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = systemError("cannot read", path);
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
-            error = "file too large: " + path;
-            ::close(fd);
-            return false;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return true;
+    return std::string(name.substr(0, name.size() - tail));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -7,6 +8,12 @@
 // written: the bytes go to a temporary file in the same folder, which is
 // flushed to disk and renamed over the old file. On failure the old file is
 // left as it was, the temporary file is removed, and the reason is returned.
+//
+// A symbolic link is written through: its target is replaced, the link stays.
+// A path that holds anything but a regular file (a folder, named pipe, device
+// or socket, also behind a link) is refused and left untouched. The new file
+// keeps the old one's permissions when they let its owner read and write it,
+// and gets the usual ones otherwise.
 struct WriteResult {
     bool ok = true;
     std::string error;  // the system's reason when !ok
@@ -15,7 +22,8 @@ struct WriteResult {
 
 WriteResult writeFileAtomically(const std::string& path, std::string_view bytes);
 
-// Reads a whole file of at most maxBytes; returns false (with the reason) when
-// it does not exist, cannot be read or is larger.
-bool readWholeFile(const std::string& path, std::string& bytes, std::string& error,
-                   std::size_t maxBytes = 256u * 1024u * 1024u);
+// The temporary files of writeFileAtomically are named after the file they
+// replace: NAME + ".tmp" + six letters or digits. A crash between creating and
+// renaming one leaves it behind. This gives NAME for such a leftover's file
+// name, nothing for any other name.
+std::optional<std::string> atomicWriteTarget(std::string_view leftoverName);

@@ -1,6 +1,7 @@
 #include "core/CLogger.h"
 
 #include "core/AtomicFile.h"
+#include "core/BoundedFile.h"
 #include "core/Clock.h"
 
 #include <cstdio>
@@ -13,6 +14,8 @@ namespace {
 // A line longer than this keeps only its first characters: a damaged log
 // must not make the start-up read megabytes into one entry.
 constexpr std::size_t MaxLineLength = 4096;
+// A log of 100 lines is a few kilobytes; anything far larger is not ours.
+constexpr std::size_t MaxLogFileBytes = 64u * 1024u * 1024u;
 
 bool twoDigits(const std::string& line, std::size_t pos, std::uint8_t& value)
 {
@@ -71,8 +74,9 @@ void CLogger::open(const std::string& path)
 
     std::string bytes;
     std::string error;
-    if (!readWholeFile(path, bytes, error))
-        throw CLoggerError("cannot open/create file log on opening");
+    const ReadStatus status = readBoundedFile(path, MaxLogFileBytes, bytes, error);
+    if (status != ReadStatus::Ok)
+        throw CLoggerError("cannot open/create file log on opening", error, status == ReadStatus::NotFound);
 
     // Only whole lines count: a last line without its line feed is not read.
     std::size_t start = 0;
@@ -112,7 +116,7 @@ void CLogger::save()
         bytes += formatLine(e);
         bytes += '\n';
     }
-    if (!writeFileAtomically(path_, bytes))
-        throw CLoggerError("cannot open/create file");
+    if (const WriteResult written = writeFileAtomically(path_, bytes); !written)
+        throw CLoggerError("cannot open/create file", written.error);
     entries_.clear();
 }

@@ -9,9 +9,20 @@
 class Clock;
 
 // A failure to read or write the trace log file.
+// Its text is the fixed one the dealer sees; the system's reason is beside it.
 class CLoggerError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit CLoggerError(const std::string& text, std::string reason = {}, bool fileMissing = false)
+        : std::runtime_error(text), reason_(std::move(reason)), fileMissing_(fileMissing)
+    {
+    }
+    const std::string& reason() const { return reason_; }
+    // True when there was no file at all: the first start.
+    bool fileMissing() const { return fileMissing_; }
+
+private:
+    std::string reason_;
+    bool fileMissing_;
 };
 
 // The trace log: the newest entries of what the application did, each stamped
@@ -33,6 +44,8 @@ public:
     static constexpr std::size_t DefaultLimit = 100;
 
     static CLogger& instance();
+    // Whether the logger exists now (between its first use and its release).
+    static bool exists() { return instance_ != nullptr; }
     // Prints "Appel du destructeur" to standard output, saves and destroys the
     // logger. The logger is gone even when the save throws CLoggerError.
     static void releaseInstance();

@@ -4,9 +4,9 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include "core/BoundedFile.h"
+
 #include <cctype>
-#include <cerrno>
-#include <sys/stat.h>
 #include <climits>
 #include <cstdlib>
 
@@ -16,8 +16,9 @@ struct IniFile::Impl {
 
 namespace {
 
-// A settings file larger than this is not one we wrote; refuse to read it.
-constexpr std::size_t MaxSettingsBytes = 1024 * 1024;
+// Far beyond any settings file a person or the program writes: a file this
+// large is not read, and so never written over either.
+constexpr std::size_t MaxSettingsBytes = 4u * 1024u * 1024u;
 
 std::string trimmed(const std::string& text)
 {
@@ -44,15 +45,16 @@ bool IniFile::open(const std::string& path, std::string& error)
 {
     path_ = path;
     impl_->ini.Reset();
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT)
-        return true;  // a first start: every key takes its default
+    unreadable_.clear();
     std::string bytes;
-    if (!readWholeFile(path, bytes, error, MaxSettingsBytes))
-        return false;
-    if (impl_->ini.LoadData(bytes) < 0) {
-        error = "cannot parse " + path;
+    const ReadStatus status = readBoundedFile(path, MaxSettingsBytes, bytes, error);
+    if (status == ReadStatus::NotFound)
+        return true;  // a first start: every key takes its default
+    if (status != ReadStatus::Ok || impl_->ini.LoadData(bytes) < 0) {
+        if (status == ReadStatus::Ok)
+            error = path + ": cannot be parsed";
         impl_->ini.Reset();
+        unreadable_ = error;
         return false;
     }
     return true;
@@ -143,6 +145,9 @@ void IniFile::writeString(const std::string& section, const std::string& key, co
 
 WriteResult IniFile::save() const
 {
+    if (!unreadable_.empty())
+        return {false, "settings not saved, " + path_ + " was left as it was: it could not be read at start ("
+                           + unreadable_ + ")"};
     std::string bytes;
     if (impl_->ini.Save(bytes) < 0)
         return {false, "cannot format " + path_};

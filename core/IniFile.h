@@ -17,8 +17,10 @@ public:
     IniFile& operator=(const IniFile&) = delete;
 
     // A missing file is an empty settings file; false (with the reason) only
-    // when an existing file cannot be read.
+    // when something at the path cannot be read whole. Such a file holds the
+    // dealer's settings as far as we know: save() then refuses to write over it.
     bool open(const std::string& path, std::string& error);
+    bool readable() const { return unreadable_.empty(); }
     const std::string& path() const { return path_; }
 
     // Integers are decimal, or hexadecimal after "0x"; anything else, and a
@@ -33,7 +35,7 @@ public:
     void writeBool(const std::string& section, const std::string& key, bool value);
     void writeString(const std::string& section, const std::string& key, const std::string& value);
 
-    // Writes the whole file atomically.
+    // Writes the whole file atomically; refused when open() could not read it.
     WriteResult save() const;
 
     static bool parseInteger(const std::string& text, int& value);
@@ -42,4 +44,5 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::string path_;
+    std::string unreadable_;  // why open() could not read the file
 };

@@ -11,12 +11,21 @@
 int main(int argc, char** argv)
 {
     QuorvaneApplication app(argc, argv);
+    // Before the window: its start-up may already show a box, and a signal
+    // then must close the box and the window, not kill the program unsaved.
+    UnixSignalCloser closer;
     try {
         TTVXMainForm form(AppPaths::forExecutable(currentExecutablePath()));
-        UnixSignalCloser closer(&form);
         form.createDialogs();
+        closer.setWindow(&form);
+        if (closer.signalled()) {
+            form.close();
+            return form.exitCode();
+        }
         form.show();
-        return QApplication::exec();
+        QApplication::exec();
+        form.close();  // already closed unless the event loop ended some other way
+        return form.exitCode();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromStdString(e.what()));
     } catch (...) {

@@ -1,6 +1,6 @@
 #include "link/TVFFile.h"
 
-#include "core/AtomicFile.h"
+#include "core/BoundedFile.h"
 
 #include <array>
 #include <cstdio>
@@ -38,7 +38,7 @@ TVFFile TVFFile::read(const std::string& path)
 {
     std::string bytes;
     std::string error;
-    if (!readWholeFile(path, bytes, error, MaxFileBytes))
+    if (readBoundedFile(path, MaxFileBytes, bytes, error) != ReadStatus::Ok)
         throw std::runtime_error(error);
     return fromBytes(bytes);
 }

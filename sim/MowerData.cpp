@@ -1,7 +1,7 @@
 #include "sim/MowerData.h"
 
 #include "Class/ByteIO.h"
-#include "core/AtomicFile.h"
+#include "core/BoundedFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -89,7 +89,7 @@ bool buildMowerData(const SimOptions& options, MowerData& data, std::string& err
         data.image = generateHistoryImage(options.generatedEvents);
     } else {
         std::string bytes;
-        if (!readWholeFile(options.imageFile, bytes, error, 8208))
+        if (readBoundedFile(options.imageFile, 8208, bytes, error) != ReadStatus::Ok)
             return false;
         if (bytes.size() == 8208) {
             std::copy_n(bytes.begin(), 16, data.frame.begin());

@@ -2,6 +2,7 @@
 
 #include "Component/DatabaseCheck.h"
 #include "Component/DatabaseLock.h"
+#include "Component/WriteLeftovers.h"
 
 #include <cstdio>
 
@@ -44,13 +45,15 @@ int runCheck(const std::vector<std::string>& args)
     // A running application keeps the database locked; repairing under it
     // would race with its own checker writes.
     DatabaseLock lock;
+    bool locked = false;
     if (repair) {
-        const auto locked = lock.acquire(folder);
-        if (locked == DatabaseLock::Result::InUse) {
+        const auto result = lock.acquire(folder);
+        if (result == DatabaseLock::Result::InUse) {
             std::fprintf(stderr, "%s: the database is in use by a running application; close it first\n",
                          folder.c_str());
             return 1;
         }
+        locked = result == DatabaseLock::Result::Acquired;
     }
 
     const DatabaseCheckReport report = checkDatabase(folder);
@@ -60,9 +63,18 @@ int runCheck(const std::vector<std::string>& args)
             std::printf("%s: sound\n", folder.c_str());
         return report.sound() ? 0 : 1;
     }
-    if (!report.checkerNeedsRewrite) {
+    if (!report.checkerNeedsRewrite && report.leftovers.empty()) {
         std::printf("%s: nothing the checker can mend\n", folder.c_str());
         return 1;
+    }
+    // Without the lock a running copy may be writing the very file a
+    // temporary belongs to.
+    if (locked && !report.leftovers.empty()) {
+        const LeftoverRemoval removal = removeWriteLeftovers(folder);
+        for (const std::string& path : removal.removed)
+            std::printf("%s: removed\n", path.c_str());
+        for (const std::string& failure : removal.failures)
+            std::fprintf(stderr, "%s: cannot be removed\n", failure.c_str());
     }
     std::string error;
     if (!repairDatabase(folder, report, error)) {
@@ -70,8 +82,9 @@ int runCheck(const std::vector<std::string>& args)
                      error.c_str());
         return 1;
     }
-    std::printf("%s: checker rewritten: %zu entries kept, %zu record files recovered\n", folder.c_str(),
-                report.keptSerials.size(), report.recoverableOrphans.size());
+    if (report.checkerNeedsRewrite)
+        std::printf("%s: checker rewritten: %zu entries kept, %zu record files recovered\n", folder.c_str(),
+                    report.keptSerials.size(), report.recoverableOrphans.size());
     const DatabaseCheckReport after = checkDatabase(folder);
     if (after.sound()) {
         std::printf("%s: sound\n", folder.c_str());

@@ -3,12 +3,15 @@
 #include "Class/HistoryRender.h"
 #include "Class/RecordFile.h"
 #include "Class/TVXException.h"
-#include "core/AtomicFile.h"
+#include "Component/RecordFileName.h"
+#include "Component/TDBMower.h"
+#include "core/BoundedFile.h"
 #include "core/TVXStringTable.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <ios>
 #include <stdexcept>
 #include <string>
@@ -17,15 +20,10 @@
 namespace {
 
 // The most a record file can reasonably be: far beyond any real mower's record.
-constexpr std::size_t MaxRecordFileSize = 256u * 1024u * 1024u;
 
 bool hasBinExtension(const std::string& path)
 {
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".bin";
+    return sameNameIgnoringCase(std::filesystem::path(path).extension().string(), ".bin");
 }
 
 // The "Copy data" text of a record with one history's tab active: the owner
@@ -84,7 +82,7 @@ int runShow(const std::vector<std::string>& args)
 
     std::string bytes;
     std::string error;
-    if (!readWholeFile(path, bytes, error, MaxRecordFileSize))
+    if (readBoundedFile(path, TDBMower::MaxRecordFileBytes, bytes, error) != ReadStatus::Ok)
         return fail(error);
 
     std::vector<std::string> lines;

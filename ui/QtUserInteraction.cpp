@@ -1,11 +1,34 @@
 #include "ui/QtUserInteraction.h"
 
+#include "core/CLogger.h"
+
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStringList>
 
+#include <cstdio>
+
 namespace {
+
+bool noOneToAsk = false;
+
+MsgButton safeAnswer(unsigned buttons)
+{
+    for (const MsgButton b : {MbCancel, MbNo, MbAbort, MbOK, MbIgnore, MbRetry, MbYes})
+        if (buttons & b)
+            return b;
+    return MbOK;
+}
+
+void reportUnanswered(const std::string& text)
+{
+    std::fprintf(stderr, "quorvane: %s\n", text.c_str());
+    if (CLogger::exists())
+        CLogger::instance().log("Not shown, the session is ending: " + text);
+}
 
 QString filterString(const std::vector<FileFilter>& filters)
 {
@@ -51,8 +74,31 @@ MsgButton fromQt(int button)
 
 }  // namespace
 
+void QtUserInteraction::stopWaitingForTheUser()
+{
+    noOneToAsk = true;
+    // Each open dialog's own event loop ends; the code that opened it goes on
+    // as after a cancel.
+    QList<QPointer<QDialog>> open;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible() && dialog->isModal())
+            open.append(dialog);
+    for (const QPointer<QDialog>& dialog : open)
+        if (dialog)
+            dialog->reject();
+}
+
+bool QtUserInteraction::unattended()
+{
+    return noOneToAsk;
+}
+
 MsgButton QtUserInteraction::messageBox(MsgType type, const std::string& text, unsigned buttons)
 {
+    if (noOneToAsk) {
+        reportUnanswered(text);
+        return safeAnswer(buttons);
+    }
     QMessageBox::Icon icon = QMessageBox::Warning;
     QString title = QApplication::applicationName();
     switch (type) {
@@ -67,6 +113,10 @@ MsgButton QtUserInteraction::messageBox(MsgType type, const std::string& text, u
 
 void QtUserInteraction::showMessage(const std::string& text)
 {
+    if (noOneToAsk) {
+        reportUnanswered(text);
+        return;
+    }
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromStdString(text),
                     QMessageBox::Ok, parent_);
     box.exec();
@@ -76,6 +126,8 @@ std::optional<std::string> QtUserInteraction::chooseOpenFile(const std::string& 
                                                              const std::vector<FileFilter>& filters,
                                                              int filterIndex)
 {
+    if (noOneToAsk)
+        return std::nullopt;
     QString selected = selectedFilter(filters, filterIndex);
     const QString file = QFileDialog::getOpenFileName(parent_, QString::fromStdString(title), QString(),
                                                       filterString(filters), &selected);
@@ -88,6 +140,8 @@ std::optional<std::string> QtUserInteraction::chooseSaveFile(const std::string& 
                                                              const std::vector<FileFilter>& filters,
                                                              int filterIndex, const std::string& suggestedName)
 {
+    if (noOneToAsk)
+        return std::nullopt;
     QString selected = selectedFilter(filters, filterIndex);
     const QString file = QFileDialog::getSaveFileName(parent_, QString::fromStdString(title),
                                                       QString::fromStdString(suggestedName),

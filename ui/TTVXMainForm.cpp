@@ -4,6 +4,8 @@
 #include "Component/RecordImport.h"
 #include "Component/RecordWindows.h"
 #include "Component/TDBMowerList.h"
+#include "Component/WriteLeftovers.h"
+#include "core/AppTexts.h"
 #include "core/CLogger.h"
 #include "core/Clock.h"
 #include "core/MessageNumbers.h"
@@ -24,19 +26,13 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
-
-bool fileExists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
 
 QString text(std::uint16_t message)
 {
@@ -66,11 +62,8 @@ TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget
     CLogger& logger = CLogger::instance();
     logger.log("Starting program");
 
-    std::string error;
-    if (!ini_.open(paths_.settingsFile, error))
-        logger.log("Cannot read settings file: " + error);
     AppSettings settings;
-    settings.readFrom(ini_);
+    readSettings(settings);
 
     resize(settings.width, settings.height);
     move(settings.left, settings.top);
@@ -88,6 +81,31 @@ TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget
 
     openDatabase(settings.sortByName);
     setCaptions();
+}
+
+void TTVXMainForm::readSettings(AppSettings& settings)
+{
+    std::string error;
+    if (!ini_.open(paths_.settingsFile, error)) {
+        // The file may hold the dealer's DBPATH: it is never written over
+        // with defaults (the settings file refuses to save from now on).
+        CLogger::instance().log("Cannot read settings file: " + error);
+        std::fprintf(stderr, "quorvane: cannot read the settings file, running on the defaults: %s\n",
+                     error.c_str());
+        TVXStringTable::instance().setLanguage(settings.language);
+        user_->messageBox(MsgType::Warning, appText(AppText::SettingsUnreadable) + "\n" + error, MbOK);
+    }
+    settings.readFrom(ini_);
+}
+
+void TTVXMainForm::removeLeftoversOfInterruptedWrites()
+{
+    CLogger& logger = CLogger::instance();
+    const LeftoverRemoval removal = removeWriteLeftovers(databaseFolder_);
+    for (const std::string& path : removal.removed)
+        logger.log("Removed the temporary file of an interrupted write: " + path);
+    for (const std::string& failure : removal.failures)
+        logger.log("Cannot remove the temporary file of an interrupted write: " + failure);
 }
 
 void TTVXMainForm::openDatabase(bool byName)
@@ -118,6 +136,7 @@ void TTVXMainForm::openDatabase(bool byName)
         break;
     }
     databaseOpen_ = true;
+    removeLeftoversOfInterruptedWrites();
     try {
         mowerList_->Load(databaseFolder_);
     } catch (const TVXDBFC_error& e) {
@@ -134,8 +153,10 @@ void TTVXMainForm::openTraceLog()
         logger.open(paths_.logFile);
     } catch (const CLoggerError& e) {
         // A first start has no log file yet: nothing to tell the dealer then.
-        if (fileExists(paths_.logFile))
+        if (!e.fileMissing()) {
+            std::fprintf(stderr, "quorvane: %s\n", e.reason().c_str());
             user_->showMessage(e.what());
+        }
     }
 }
 
@@ -266,10 +287,38 @@ void TTVXMainForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+TTVXMainForm::CommandScope::CommandScope(TTVXMainForm& form)
+    : form_(form)
+{
+    ++form_.runningCommands_;
+}
+
+TTVXMainForm::CommandScope::~CommandScope()
+{
+    if (--form_.runningCommands_ == 0 && form_.closeWhenCommandEnds_)
+        QTimer::singleShot(0, &form_, &QWidget::close);
+}
+
+void TTVXMainForm::closeFromSignal()
+{
+    if (closed_)
+        return;  // the shut-down runs already, and no longer waits for anyone
+    CLogger::instance().log("Closing on a signal");
+    if (runningCommands_ > 0) {
+        closeWhenCommandEnds_ = true;
+        return;
+    }
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
 void TTVXMainForm::reportShutdownFailure(const std::string& message)
 {
+    saveFailed_ = true;
     std::fprintf(stderr, "quorvane: %s\n", message.c_str());
-    user_->messageBox(MsgType::Error, message, MbOK);
+    if (CLogger::exists())
+        CLogger::instance().log(message);
+    if (!QtUserInteraction::unattended())
+        user_->messageBox(MsgType::Error, message, MbOK);
 }
 
 void TTVXMainForm::FormClose()
@@ -289,18 +338,22 @@ void TTVXMainForm::FormClose()
     settings.sortByName = sortByName();
     settings.writeTo(ini_);
 
-    if (TDBMowerList* list = mowerList())
-        list->SaveAll();
+    if (TDBMowerList* list = mowerList(); list && !list->SaveAll()) {
+        // Each failed record was reported on its own; the exit status says it too.
+        saveFailed_ = true;
+    }
     ComPort.Close();
+
+    // The settings file is written before the trace log so that a failure to
+    // write it still reaches the log.
+    if (const WriteResult written = ini_.save(); !written)
+        reportShutdownFailure(written.error);
 
     try {
         CLogger::releaseInstance();
     } catch (const CLoggerError& e) {
-        reportShutdownFailure(std::string(e.what()) + ": " + paths_.logFile);
+        reportShutdownFailure(std::string(e.what()) + ": " + e.reason());
     }
-
-    if (const WriteResult written = ini_.save(); !written)
-        reportShutdownFailure(written.error);
 
     TVXStringTable::releaseInstance();
 }
@@ -309,6 +362,7 @@ void TTVXMainForm::updateMenuItemClick()
 {
     if (!link_)
         return;
+    CommandScope running(*this);
     link_->upgradeFirmware([this]() {
         return user_->chooseOpenFile(std::string(), {{"Tarvex Upgrade File", "*.TVF"}}, 1);
     });
@@ -321,6 +375,7 @@ void TTVXMainForm::ImportMenuItemClick()
     TDBMowerList* list = mowerList();
     if (list == nullptr)
         return;
+    CommandScope running(*this);
     const auto path = user_->chooseOpenFile(
         std::string(), {{"database", "*.dat"}, {"history", "*.bin"}, {"All files", "*.*"}}, 1);
     if (path)

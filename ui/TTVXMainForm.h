@@ -61,6 +61,14 @@ public:
     TStatusForm* statusForm() const { return statusForm_; }
     UserInteraction& user() const { return *user_; }
 
+    // A signal asked the program to end: the window closes as Exit does, but
+    // after the command that is running, if one is, and without waiting for
+    // any click.
+    void closeFromSignal();
+    // The process's exit status: 0 when the shut-down saved everything, 1
+    // when a save failed.
+    int exitCode() const { return saveFailed_ ? 1 : 0; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -76,7 +84,20 @@ private slots:
     void MachineIdRadioButtClick();
 
 private:
+    // Marks a command as running, so that a close asked for by a signal
+    // waits for its end (a firmware upgrade must never be cut short).
+    class CommandScope {
+    public:
+        explicit CommandScope(TTVXMainForm& form);
+        ~CommandScope();
+
+    private:
+        TTVXMainForm& form_;
+    };
+
     void buildLayout();
+    void readSettings(AppSettings& settings);
+    void removeLeftoversOfInterruptedWrites();
     void openTraceLog();
     void openDatabase(bool sortByName);
     void FormClose();
@@ -86,6 +107,9 @@ private:
     IniFile ini_;
     std::string databaseFolder_;
     bool closed_ = false;
+    bool saveFailed_ = false;
+    int runningCommands_ = 0;
+    bool closeWhenCommandEnds_ = false;
     bool databaseOpen_ = false;
     DatabaseLock databaseLock_;
     std::unique_ptr<NoRecordWindows> recordWindows_;

@@ -1,7 +1,9 @@
 #include "ui/UnixSignalCloser.h"
 
+#include "ui/QtUserInteraction.h"
+#include "ui/TTVXMainForm.h"
+
 #include <QSocketNotifier>
-#include <QWidget>
 
 #include <csignal>
 #include <fcntl.h>
@@ -20,11 +22,10 @@ void onUnixSignal(int)
 
 }  // namespace
 
-UnixSignalCloser::UnixSignalCloser(QWidget* window)
-    : QObject(window)
-    , window_(window)
+UnixSignalCloser::UnixSignalCloser(TTVXMainForm* window)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
+    if (signalPipe[0] < 0
+        && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
         return;
     notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &UnixSignalCloser::onSignal);
@@ -35,6 +36,7 @@ UnixSignalCloser::UnixSignalCloser(QWidget* window)
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         sigaction(sig, &action, nullptr);
+    setWindow(window);
 }
 
 UnixSignalCloser::~UnixSignalCloser()
@@ -45,10 +47,20 @@ UnixSignalCloser::~UnixSignalCloser()
         sigaction(sig, &action, nullptr);
 }
 
+void UnixSignalCloser::setWindow(TTVXMainForm* window)
+{
+    window_ = window;
+}
+
 void UnixSignalCloser::onSignal()
 {
     char buffer[16];
-    while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
-    }
-    window_->close();
+    ssize_t n;
+    while ((n = ::read(signalPipe[0], buffer, sizeof buffer)) > 0)
+        signals_ += static_cast<int>(n);
+    // A second signal during the shut-down finds nothing waiting: the saves
+    // that can still be made go on without a box, then the process ends.
+    QtUserInteraction::stopWaitingForTheUser();
+    if (window_)
+        window_->closeFromSignal();
 }

@@ -82,9 +82,9 @@ TEST_F(CheckDirTest, NamesAreUpperCaseHexAndReadBackInEitherCase)
     setChecker(checkerEntry(0xFFFFFFFF) + checkerEntry(0x1A) + checkerEntry(0xABCDEF));
     const auto files = checker.GetFileList();
     ASSERT_EQ(files.size(), 3u);
-    EXPECT_EQ(fileNamePart(files[0]), "FFFFFFFF.dat");
-    EXPECT_EQ(fileNamePart(files[1]), "0000001A.dat");
-    EXPECT_EQ(fileNamePart(files[2]), "00abcdef.dat");
+    EXPECT_EQ(fs::path(files[0]).filename(), "FFFFFFFF.dat");
+    EXPECT_EQ(fs::path(files[1]).filename(), "0000001A.dat");
+    EXPECT_EQ(fs::path(files[2]).filename(), "00abcdef.dat");
     // Nothing was dropped, so the checker is as it was.
     EXPECT_EQ(checkerNow(), checkerEntry(0xFFFFFFFF) + checkerEntry(0x1A) + checkerEntry(0xABCDEF));
 }
@@ -101,9 +101,9 @@ TEST_F(CheckDirTest, ListedNamesThatCannotBeReadStay)
     setChecker(all);
     const auto files = checker.GetFileList();
     ASSERT_EQ(files.size(), 3u);
-    EXPECT_EQ(fileNamePart(files[0]), "00000001.dat");
-    EXPECT_EQ(fileNamePart(files[1]), "00000002.dat");
-    EXPECT_EQ(fileNamePart(files[2]), "00000003.dat");
+    EXPECT_EQ(fs::path(files[0]).filename(), "00000001.dat");
+    EXPECT_EQ(fs::path(files[1]).filename(), "00000002.dat");
+    EXPECT_EQ(fs::path(files[2]).filename(), "00000003.dat");
     EXPECT_EQ(checkerNow(), all);
 }
 

@@ -1,4 +1,5 @@
 #include "core/AtomicFile.h"
+#include "core/BoundedFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,29 +13,111 @@
 
 namespace {
 
+int entryCount(const TempDir& dir)
+{
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++files;
+    return files;
+}
+
 TEST(AtomicFile, ReplacesWholeAndLeavesNoTemporaryFile)
 {
     TempDir dir;
     dir.write("f", "old content");
     ASSERT_TRUE(writeFileAtomically(dir.file("f"), std::string("new\0bytes", 9)));
     EXPECT_EQ(dir.read("f"), std::string("new\0bytes", 9));
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(entryCount(dir), 1);
 }
 
-TEST(AtomicFile, AFailedWriteIsReportedAndTheOldFileStays)
+TEST(AtomicFile, APathThatHoldsNoRegularFileIsRefusedAndLeftUntouched)
 {
     TempDir dir;
-    ASSERT_EQ(mkdir(dir.file("target").c_str(), 0755), 0);  // rename over a folder fails
-    const WriteResult r = writeFileAtomically(dir.file("target"), "x");
-    EXPECT_FALSE(r);
-    EXPECT_NE(r.error.find("target"), std::string::npos);
+    ASSERT_EQ(mkdir(dir.file("folder").c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("pipe", dir.file("link-to-pipe").c_str()), 0);
+    ASSERT_EQ(symlink("loop-b", dir.file("loop-a").c_str()), 0);
+    ASSERT_EQ(symlink("loop-a", dir.file("loop-b").c_str()), 0);
+    for (const char* name : {"folder", "pipe", "link-to-pipe", "loop-a"}) {
+        const WriteResult r = writeFileAtomically(dir.file(name), "x");
+        EXPECT_FALSE(r) << name;
+        EXPECT_NE(r.error.find(name), std::string::npos) << r.error;
+    }
+    EXPECT_NE(writeFileAtomically(dir.file("pipe"), "x").error.find("named pipe"), std::string::npos);
+    EXPECT_NE(writeFileAtomically(dir.file("loop-a"), "x").error.find("symbolic links"), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(lstat(dir.file("pipe").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(lstat(dir.file("link-to-pipe").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(entryCount(dir), 5);  // no temporary file left either
 
-    const WriteResult missing = writeFileAtomically(dir.file("no/such/folder/f"), "x");
-    EXPECT_FALSE(missing);
-    EXPECT_FALSE(missing.error.empty());
+    // A character device stays one, even for root.
+    const WriteResult device = writeFileAtomically("/dev/null", "x");
+    EXPECT_FALSE(device);
+    EXPECT_NE(device.error.find("character device"), std::string::npos);
+    ASSERT_EQ(stat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+    EXPECT_FALSE(writeFileAtomically(dir.file("no/such/folder/f"), "x"));
+}
+
+TEST(AtomicFile, ASymbolicLinkIsWrittenThroughToItsTarget)
+{
+    TempDir dir;
+    ASSERT_EQ(mkdir(dir.file("real").c_str(), 0755), 0);
+    dir.write("real/settings", "old");
+    ASSERT_EQ(symlink("real/settings", dir.file("first").c_str()), 0);
+    ASSERT_EQ(symlink(dir.file("first").c_str(), dir.file("second").c_str()), 0);  // absolute, two hops
+    ASSERT_TRUE(writeFileAtomically(dir.file("second"), "new"));
+    EXPECT_EQ(dir.read("real/settings"), "new");
+    struct stat st {};
+    ASSERT_EQ(lstat(dir.file("second").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(lstat(dir.file("first").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // A dangling link gets its target created, as an editor would.
+    ASSERT_EQ(symlink("real/later", dir.file("dangling").c_str()), 0);
+    ASSERT_TRUE(writeFileAtomically(dir.file("dangling"), "made"));
+    EXPECT_EQ(dir.read("real/later"), "made");
+}
+
+TEST(AtomicFile, PermissionsAreKeptOnlyWhenTheOwnerCanReadAndWrite)
+{
+    TempDir dir;
+    auto modeAfterRewrite = [&](mode_t before) {
+        dir.write("f", "old");
+        chmod(dir.file("f").c_str(), before);
+        EXPECT_TRUE(writeFileAtomically(dir.file("f"), "new"));
+        struct stat st {};
+        stat(dir.file("f").c_str(), &st);
+        return st.st_mode & 07777;
+    };
+    EXPECT_EQ(modeAfterRewrite(0600), 0600u);
+    EXPECT_EQ(modeAfterRewrite(0664), 0664u);
+    EXPECT_EQ(modeAfterRewrite(0000), 0644u);  // a checker of mode 000 must become readable
+    EXPECT_EQ(modeAfterRewrite(0444), 0644u);
+}
+
+TEST(AtomicFile, LeftoversAreRecognisedByTheTemporaryNamePatternOnly)
+{
+    EXPECT_EQ(atomicWriteTarget("dbtisl.chk.tmpA1b2C3"), "dbtisl.chk");
+    EXPECT_EQ(atomicWriteTarget("0012ABCD.dat.tmpzzzzzz"), "0012ABCD.dat");
+    EXPECT_FALSE(atomicWriteTarget(".tmpA1b2C3"));       // nothing was being written
+    EXPECT_FALSE(atomicWriteTarget("notes.tmpA1b2C"));   // five letters
+    EXPECT_FALSE(atomicWriteTarget("notes.tmpA1b2C3x")); // seven
+    EXPECT_FALSE(atomicWriteTarget("notes.tmp-1b2C3"));
+    EXPECT_FALSE(atomicWriteTarget("notes.TMPA1b2C3"));
+    EXPECT_FALSE(atomicWriteTarget("0012ABCD.dat"));
+
+    // What the writer really leaves behind matches the pattern.
+    TempDir dir;
+    std::string name = dir.file("f.tmpXXXXXX");
+    const int fd = mkstemp(name.data());
+    ASSERT_GE(fd, 0);
+    close(fd);
+    EXPECT_EQ(atomicWriteTarget(std::filesystem::path(name).filename().string()), "f");
 }
 
 TEST(AtomicFile, AFullDiskLeavesTheOldFileWholeAndNoTemporaryFile)
@@ -56,24 +139,45 @@ TEST(AtomicFile, AFullDiskLeavesTheOldFileWholeAndNoTemporaryFile)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was not reported";
     EXPECT_EQ(dir.read("f"), "old content");
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++files;
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(entryCount(dir), 1);
 }
 
-TEST(AtomicFile, ReadingIsBounded)
+TEST(BoundedFile, ReadsRegularFilesOnlyWithinTheBoundAndSaysWhy)
 {
     TempDir dir;
     dir.write("big", std::string(1000, 'x'));
     std::string bytes;
     std::string error;
-    EXPECT_FALSE(readWholeFile(dir.file("big"), bytes, error, 999));
+    EXPECT_EQ(readBoundedFile(dir.file("big"), 999, bytes, error), ReadStatus::TooLarge);
     EXPECT_NE(error.find("too large"), std::string::npos);
-    EXPECT_TRUE(readWholeFile(dir.file("big"), bytes, error, 1000));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(readBoundedFile(dir.file("big"), 1000, bytes, error), ReadStatus::Ok);
     EXPECT_EQ(bytes.size(), 1000u);
-    EXPECT_FALSE(readWholeFile(dir.path(), bytes, error));  // a folder is no file
-    EXPECT_FALSE(readWholeFile(dir.file("nothing"), bytes, error));
+
+    ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("loop-b", dir.file("loop-a").c_str()), 0);
+    ASSERT_EQ(symlink("loop-a", dir.file("loop-b").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", dir.file("dangling").c_str()), 0);
+    struct Case {
+        std::string path;
+        ReadStatus status;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {dir.file("nothing"), ReadStatus::NotFound, "No such file"},
+        {dir.file("dangling"), ReadStatus::NotFound, "No such file"},
+        {dir.path(), ReadStatus::NotRegular, "folder"},
+        {dir.file("pipe"), ReadStatus::NotRegular, "named pipe"},  // returns at once: no writer is waited for
+        {"/dev/null", ReadStatus::NotRegular, "character device"},
+        {dir.file("loop-a"), ReadStatus::CannotOpen, "symbolic links"},
+    };
+    for (const Case& c : cases) {
+        bytes = "stale";
+        EXPECT_EQ(readBoundedFile(c.path, 1000, bytes, error), c.status) << c.path;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_NE(error.find(c.path), std::string::npos) << error;
+        EXPECT_TRUE(bytes.empty());
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Runs through real pseudo-terminals: the termios port, the simulator and the
 // tool. No real serial device is ever opened: every port here is a pty.
-#include "core/AtomicFile.h"
+#include "core/BoundedFile.h"
 #include "core/Clock.h"
 #include "core/ProgressWindow.h"
 #include "link/EComPort.h"
@@ -160,8 +160,8 @@ TEST(PtyLink, ToolDownloadWritesTheSimulatorsFrameAndImage)
     const ToolRun run = runTool(dir, "download --port " + sim.pty() + " --out " + dir.file("got.bin"));
     ASSERT_EQ(run.status, 0) << run.errors;
     std::string served, got, error;
-    ASSERT_TRUE(readWholeFile(dir.file("served.bin"), served, error));
-    ASSERT_TRUE(readWholeFile(dir.file("got.bin"), got, error));
+    ASSERT_EQ(readBoundedFile(dir.file("served.bin"), 8208, served, error), ReadStatus::Ok);
+    ASSERT_EQ(readBoundedFile(dir.file("got.bin"), 8208, got, error), ReadStatus::Ok);
     EXPECT_EQ(got.size(), 8208u);
     EXPECT_TRUE(got == served);
     EXPECT_EQ(static_cast<unsigned char>(got[11]), 0x05);
