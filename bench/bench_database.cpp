@@ -5,13 +5,13 @@
 #include "Class/RecordFile.h"
 #include "Class/TVXLog.h"
 #include "Class/TVXMowerLog.h"
-#include "core/BoundedFile.h"
+#include "Component/BoundedFile.h"
 #include "Component/RecordFileName.h"
 #include "Component/RecordWindows.h"
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
 #include "Component/TVXCheckDir.h"
-#include "core/UserInteraction.h"
+#include "tests/support/ScriptedUser.h"
 
 #include <chrono>
 #include <cstdio>
@@ -24,21 +24,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class SilentUser : public UserInteraction {
-public:
-    MsgButton messageBox(MsgType, const std::string&, unsigned) override { return MbOK; }
-    void showMessage(const std::string&) override {}
-    std::optional<std::string> chooseOpenFile(const std::string&, const std::vector<FileFilter>&, int) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string&, const std::vector<FileFilter>&, int,
-                                              const std::string&) override
-    {
-        return std::nullopt;
-    }
-};
 
 class NoWindows : public RecordWindowFactory {
 public:
@@ -123,7 +108,7 @@ void run(const fs::path& root, int records)
     std::size_t held = 0;
     for (int round = 0; round < 3; ++round) {
         bestBase = std::min(bestBase, baseline(dir, records));
-        SilentUser user;
+        ScriptedUser user;
         NoWindows windows;
         const std::size_t before = heapInUse();
         const auto start = std::chrono::steady_clock::now();

@@ -3,9 +3,9 @@
 // the bytes need on the line; also the link's CPU time against wall time.
 #include "core/Clock.h"
 #include "core/ProgressWindow.h"
-#include "core/UserInteraction.h"
 #include "link/MowerLink.h"
 #include "link/TComPort.h"
+#include "tests/support/ScriptedUser.h"
 
 #include <chrono>
 #include <csignal>
@@ -20,26 +20,6 @@ namespace {
 
 constexpr double ByteSeconds = 10.0 / 38400.0;
 constexpr double SimAnswerGapSeconds = 0.003;  // the simulator's default record gap
-
-class YesUser : public UserInteraction {
-public:
-    MsgButton messageBox(MsgType, const std::string& text, unsigned) override
-    {
-        last = text;
-        return MbOK;
-    }
-    void showMessage(const std::string& text) override { last = text; }
-    std::optional<std::string> chooseOpenFile(const std::string&, const std::vector<FileFilter>&, int) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string&, const std::vector<FileFilter>&, int,
-                                              const std::string&) override
-    {
-        return std::nullopt;
-    }
-    std::string last;
-};
 
 struct Usage {
     double wall;
@@ -102,7 +82,7 @@ int main(int argc, char** argv)
 
     TComPort port(pty);
     NullProgressWindow progress;
-    YesUser user;
+    ScriptedUser user;
     const bool autoScan = false;
     MowerLink link(port, SystemClock::instance(), user, progress, autoScan, [] { return std::vector<std::string>(); },
                    [](const std::string&) {});
@@ -150,7 +130,7 @@ int main(int argc, char** argv)
     waitpid(sim, nullptr, 0);
     if (!downloaded || !upgraded) {
         std::fprintf(stderr, "bench_link: download %s, upgrade %s (%s)\n", downloaded ? "ok" : "failed",
-                     upgraded ? "ok" : "failed", user.last.c_str());
+                     upgraded ? "ok" : "failed", user.texts.empty() ? "" : user.texts.back().c_str());
         return 1;
     }
     return 0;

@@ -62,13 +62,13 @@ TEST(DatabaseLockTest, OneHolderPerFolderAndNoneAfterACrash)
     second.release();
 
     // A run that dies holding the lock does not leave it stuck.
-    const pid_t child = ::fork();
-    if (child == 0) {
-        DatabaseLock held;
-        held.acquire(dir.str());
-        ::_exit(3);  // no destructor runs, as in a crash
-    }
-    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(failedChecksInChild(std::nullopt, [&] {
+                  auto* held = new DatabaseLock;  // never released, as in a crash
+                  return std::vector<NamedCheck> {
+                      {"the child holds the lock", held->acquire(dir.str()) == DatabaseLock::Result::Acquired},
+                  };
+              }),
+              "");
     DatabaseLock after;
     EXPECT_EQ(after.acquire(dir.str()), DatabaseLock::Result::Acquired);
 

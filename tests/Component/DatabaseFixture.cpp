@@ -1,12 +1,11 @@
 #include "DatabaseFixture.h"
 
+#include "support/ChildChecks.h"
 #include "support/RecordFixtures.h"
 
 #include "core/TVXStringTable.h"
 
-#include <csignal>
 #include <fstream>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <random>
@@ -105,9 +104,7 @@ int inChildWithFileSizeLimit(std::size_t limitBytes, const std::function<int()>&
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit {limitBytes, limitBytes};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        childchecks::limitFileSize(limitBytes);
         ::_exit(fn());
     }
     int status = 0;
@@ -131,12 +128,6 @@ TempDir::~TempDir()
     std::error_code ignored;
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path_, ignored);
-}
-
-MsgButton ScriptedUser::messageBox(MsgType type, const std::string& text, unsigned)
-{
-    boxes.push_back({type, text});
-    return MbOK;
 }
 
 DatabaseTest::DatabaseTest()

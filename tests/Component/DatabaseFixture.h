@@ -1,6 +1,8 @@
 #pragma once
 
+#include "support/ChildChecks.h"
 #include "support/RecordFixtures.h"
+#include "support/ScriptedUser.h"
 
 #include "Component/MowerListObserver.h"
 #include "Component/RecordFileName.h"
@@ -62,6 +64,7 @@ std::array<std::uint8_t, 16> infoFrame(std::uint32_t serial, std::uint8_t typeBy
 
 // Runs fn in a child process whose files cannot grow past limitBytes, as on
 // a full disk; returns fn's result (or -1 when the child did not exit).
+// failedChecksInChild (support/ChildChecks.h) says which check failed.
 int inChildWithFileSizeLimit(std::size_t limitBytes, const std::function<int()>& fn);
 
 // A fresh folder under the system's temporary folder, removed afterwards.
@@ -75,35 +78,6 @@ public:
 
 private:
     fs::path path_;
-};
-
-// Answers message boxes with OK (or what a test queues) and remembers them.
-class ScriptedUser : public UserInteraction {
-public:
-    struct Box {
-        MsgType type;
-        std::string text;
-    };
-    MsgButton messageBox(MsgType type, const std::string& text, unsigned buttons) override;
-    void showMessage(const std::string& text) override { plain.push_back(text); }
-    std::optional<std::string> chooseOpenFile(const std::string&, const std::vector<FileFilter>&, int) override
-    {
-        return openAnswer;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string& title, const std::vector<FileFilter>& filters,
-                                              int, const std::string&) override
-    {
-        saveTitle = title;
-        saveFilters = filters;
-        return saveAnswer;
-    }
-
-    std::vector<Box> boxes;
-    std::vector<std::string> plain;
-    std::optional<std::string> openAnswer;
-    std::optional<std::string> saveAnswer;
-    std::string saveTitle;
-    std::vector<FileFilter> saveFilters;
 };
 
 class FakeWindow : public RecordWindow {

@@ -64,11 +64,15 @@ TEST_F(ImportTest, FailedExportIsReportedAndKeepsTheOldFile)
     load();
     writeFile(dir / "out.dat", "old export");
     user.saveAnswer = (dir / "out.dat").string();
-    const int result = inChildWithFileSizeLimit(100, [&] {
-        return (!list.Entries()[0]->Export() ? 1 : 0) | (traced("Couldn't create export file") ? 2 : 0)
-               | (user.boxes.size() == 1 && user.boxes[0].text == message(Msg::ExportFileFailed) ? 4 : 0);
-    });
-    EXPECT_EQ(result, 7);
+    EXPECT_EQ(failedChecksInChild(100, [&] {
+                  return std::vector<NamedCheck> {
+                      {"Export returns false", !list.Entries()[0]->Export()},
+                      {"the failure is traced", traced("Couldn't create export file")},
+                      {"one box says the export failed",
+                       user.boxes.size() == 1 && user.boxes[0].text == message(Msg::ExportFileFailed)},
+                  };
+              }),
+              "");
     EXPECT_EQ(readFile(dir / "out.dat"), "old export");
 
     user.saveAnswer = (dir / "no-such-folder" / "out.dat").string();
@@ -131,20 +135,24 @@ TEST_F(ImportTest, DamagedOrMissingImportFiles)
     // importers and by the loader of the database.
     const std::string pipe = (dir / "pipe.dat").string();
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    const int result = inChildWithFileSizeLimit(std::size_t {1} << 30, [&] {
-        ::alarm(10);
-        InfoFrameBuffer frame {};
-        HistoryImageBuffer image {};
-        bool loaderRefused = false;
-        try {
-            TDBMower mower(pipe, list);
-        } catch (const std::ios_base::failure&) {
-            loaderRefused = true;
-        }
-        return (!importDatFile(pipe, list, user) ? 1 : 0) | (traced("error opening import file: " + pipe) ? 2 : 0)
-               | (!readBinFile(pipe, frame, image, user) ? 4 : 0) | (loaderRefused ? 8 : 0);
-    });
-    EXPECT_EQ(result, 15);
+    EXPECT_EQ(failedChecksInChild(std::nullopt, [&] {
+                  ::alarm(10);
+                  InfoFrameBuffer frame {};
+                  HistoryImageBuffer image {};
+                  bool loaderRefused = false;
+                  try {
+                      TDBMower mower(pipe, list);
+                  } catch (const std::ios_base::failure&) {
+                      loaderRefused = true;
+                  }
+                  return std::vector<NamedCheck> {
+                      {"importDatFile refuses the pipe", !importDatFile(pipe, list, user)},
+                      {"the refusal is traced", traced("error opening import file: " + pipe)},
+                      {"readBinFile refuses the pipe", !readBinFile(pipe, frame, image, user)},
+                      {"the loader refuses the pipe", loaderRefused},
+                  };
+              }),
+              "");
 }
 
 TEST_F(ImportTest, BinFileMustHoldExactlyOneHistory)

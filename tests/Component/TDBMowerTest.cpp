@@ -180,13 +180,16 @@ TEST_F(MowerTest, FailedSaveIsReportedAndKeepsTheOldFile)
     TDBMower mower(pathOf(fixture.serial), list);
     auto later = historyAt({2009, 1, 1, 0, 0, 0});
 
-    const int result = inChildWithFileSizeLimit(10000, [&] {
-        const bool filed = mower.InsertLog(later);  // filed in memory, the write fails
-        return (filed ? 1 : 0) | (user.boxes.size() == 1 && user.boxes[0].type == MsgType::Error ? 2 : 0)
-               | (traceLines().size() == 1 && traceLines()[0].starts_with("error writing record file: ") ? 4 : 0)
-               | (!mower.SaveRecord() ? 8 : 0);
-    });
-    EXPECT_EQ(result, 15);
+    EXPECT_EQ(failedChecksInChild(10000, [&] {
+                  return std::vector<NamedCheck> {
+                      {"the history is filed in memory", mower.InsertLog(later)},
+                      {"one error box", user.boxes.size() == 1 && user.boxes[0].type == MsgType::Error},
+                      {"one trace line of the failed write",
+                       traceLines().size() == 1 && traceLines()[0].starts_with("error writing record file: ")},
+                      {"SaveRecord fails too", !mower.SaveRecord()},
+                  };
+              }),
+              "");
     EXPECT_EQ(readFile(pathOf(fixture.serial)), original);
 
     // A text the file format cannot hold is refused before anything is written.

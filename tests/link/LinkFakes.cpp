@@ -180,15 +180,14 @@ void FakeMower::onWrite(ScriptedPort& port, const std::vector<std::uint8_t>& byt
 
 MsgButton RecordingUser::messageBox(MsgType type, const std::string& text, unsigned buttons)
 {
-    boxes.push_back({type, text, buttons});
     events_.push_back("box " + text);
-    return type == MsgType::Confirmation ? answer : MbOK;
+    return ScriptedUser::messageBox(type, text, buttons);
 }
 
 void RecordingUser::showMessage(const std::string& text)
 {
-    plainMessages.push_back(text);
     events_.push_back("message " + text);
+    ScriptedUser::showMessage(text);
 }
 
 std::vector<std::string> LinkRig::eventsStartingWith(const std::string& prefix) const

@@ -7,6 +7,7 @@
 #include "link/EComPort.h"
 #include "link/MowerLink.h"
 #include "link/SerialPort.h"
+#include "support/ScriptedUser.h"
 
 #include <cstdint>
 #include <deque>
@@ -106,32 +107,15 @@ private:
     std::size_t historyRequests_ = 0;
 };
 
-class RecordingUser : public UserInteraction {
+// Adds each box and plain message to the link's event log.
+class RecordingUser : public ScriptedUser {
 public:
     explicit RecordingUser(EventLog& events)
         : events_(events)
     {
     }
-    MsgButton answer = MbOK;
-    struct Box {
-        MsgType type;
-        std::string text;
-        unsigned buttons;
-    };
-    std::vector<Box> boxes;
-    std::vector<std::string> plainMessages;
-
     MsgButton messageBox(MsgType type, const std::string& text, unsigned buttons) override;
     void showMessage(const std::string& text) override;
-    std::optional<std::string> chooseOpenFile(const std::string&, const std::vector<FileFilter>&, int) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string&, const std::vector<FileFilter>&, int,
-                                              const std::string&) override
-    {
-        return std::nullopt;
-    }
 
 private:
     EventLog& events_;

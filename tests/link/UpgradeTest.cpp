@@ -45,7 +45,7 @@ TEST(Upgrade, SendsEachRecordWithItsSectionsCommandByte)
     EXPECT_EQ(rig.user.boxes[0].type, MsgType::Confirmation);
     EXPECT_EQ(rig.user.boxes[0].text, LinkRig::message(Msg::ConfirmFirmwareVersion) + " 2.10");
     EXPECT_EQ(rig.user.boxes[0].buttons, unsigned(MbOK | MbCancel));
-    EXPECT_THAT(rig.user.plainMessages, ElementsAre(LinkRig::message(Msg::UpgradeDone)));
+    EXPECT_THAT(rig.user.plain, ElementsAre(LinkRig::message(Msg::UpgradeDone)));
     EXPECT_THAT(rig.trace, ElementsAre("request software update",
                                        "Update file is: " + std::filesystem::absolute(rig.path).string(),
                                        "start main section", "start ext section", "start fir section"));
@@ -63,7 +63,7 @@ TEST(Upgrade, TwoLineFileSendsNoRecordButTheClosingByte)
     UpgradeRig rig;
     ASSERT_TRUE(rig.upgrade("[TAG]1.0\n[MAIN]"));
     EXPECT_THAT(rig.mower.records, ElementsAre("b"));
-    EXPECT_THAT(rig.user.plainMessages, ElementsAre(LinkRig::message(Msg::UpgradeDone)));
+    EXPECT_THAT(rig.user.plain, ElementsAre(LinkRig::message(Msg::UpgradeDone)));
 }
 
 TEST(Upgrade, CorruptedFilesAreRefusedBeforeAnythingIsSent)
@@ -168,7 +168,7 @@ TEST(Upgrade, RefusedRecordStopsTheUpgradeWithThePortOpen)
     EXPECT_FALSE(nak.progress.visible);
     EXPECT_EQ(nak.progress.calls.back(), "hide");
     EXPECT_TRUE(nak.port.IsOpen());
-    EXPECT_TRUE(nak.user.plainMessages.empty());
+    EXPECT_TRUE(nak.user.plain.empty());
 
     UpgradeRig odd;
     odd.mower.answerFor = [](int record) -> std::uint8_t { return record == 1 ? 0x41 : 0x06; };

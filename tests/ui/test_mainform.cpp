@@ -1,8 +1,8 @@
 #include "core/AppPaths.h"
-#include "core/UserInteraction.h"
 #include "Component/TDBMowerList.h"
 #include "ui/TTVXMainForm.h"
 #include "ui/UnixSignalCloser.h"
+#include "support/ScriptedUser.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,26 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-class RecordingUser : public UserInteraction {
-public:
-    std::vector<std::string> messages;
-    MsgButton messageBox(MsgType, const std::string& text, unsigned) override
-    {
-        messages.push_back(text);
-        return MbOK;
-    }
-    void showMessage(const std::string& text) override { messages.push_back(text); }
-    std::optional<std::string> chooseOpenFile(const std::string&, const std::vector<FileFilter>&, int) override
-    {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string&, const std::vector<FileFilter>&, int,
-                                              const std::string&) override
-    {
-        return std::nullopt;
-    }
-};
 
 std::string readFile(const QString& path)
 {
@@ -61,10 +41,10 @@ private slots:
     {
         QTemporaryDir dir;
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
-        RecordingUser user;
+        ScriptedUser user;
         {
             TTVXMainForm form(paths, &user);
-            QVERIFY(user.messages.empty());  // a missing log file is a normal first start
+            QVERIFY(user.texts.empty());  // a missing log file is a normal first start
             QCOMPARE(form.windowTitle(), QString(" Quorvane  3.6"));
             QCOMPARE(form.width(), 668);
             QCOMPARE(form.height(), 775);
@@ -94,7 +74,7 @@ private slots:
         writeFile(dir.filePath("quorvane.INI"),
                   "[GENERAL]\r\nLANGUAGE=0\r\nSORTBYNAME=1\r\n[COM]\r\nAUTO=0\r\nPORT=/dev/ttyUSB3\r\n");
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
-        RecordingUser user;
+        ScriptedUser user;
         TTVXMainForm form(paths, &user);
         QCOMPARE(form.findChild<QMenu*>("FileMenuItem")->title(), QString("File"));
         QVERIFY(form.findChild<QRadioButton*>("NameRadioButt")->isChecked());
@@ -112,15 +92,15 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("quorvane.log"));  // exists, but is no readable file
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
-        RecordingUser user;
+        ScriptedUser user;
         {
             TTVXMainForm form(paths, &user);
-            QCOMPARE(user.messages.size(), std::size_t(1));
-            QCOMPARE(user.messages[0], std::string("cannot open/create file log on opening"));
+            QCOMPARE(user.texts.size(), std::size_t(1));
+            QCOMPARE(user.texts[0], std::string("cannot open/create file log on opening"));
             form.close();
         }
-        QCOMPARE(user.messages.size(), std::size_t(2));
-        QVERIFY(user.messages[1].find("cannot open/create file") != std::string::npos);
+        QCOMPARE(user.texts.size(), std::size_t(2));
+        QVERIFY(user.texts[1].find("cannot open/create file") != std::string::npos);
         QVERIFY(readFile(dir.filePath("quorvane.INI")).find("Height=775") != std::string::npos);
     }
 
@@ -129,22 +109,22 @@ private slots:
         QTemporaryDir dir;
         QTemporaryDir otherSettings;
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
-        RecordingUser firstUser;
+        ScriptedUser firstUser;
         TTVXMainForm first(paths, &firstUser);
         QVERIFY(first.mowerList() != nullptr);
 
         writeFile(otherSettings.filePath("quorvane.INI"),
                   "[FILEPATH]\nDBPATH=" + first.databaseFolder() + "\n");
-        RecordingUser secondUser;
+        ScriptedUser secondUser;
         {
             TTVXMainForm second(AppPaths::inFolder(otherSettings.path().toStdString()), &secondUser);
-            QCOMPARE(secondUser.messages.size(), std::size_t(1));
-            QVERIFY(secondUser.messages[0].find(first.databaseFolder()) != std::string::npos);
+            QCOMPARE(secondUser.texts.size(), std::size_t(1));
+            QVERIFY(secondUser.texts[0].find(first.databaseFolder()) != std::string::npos);
             QVERIFY(second.mowerList() == nullptr);
             second.close();
         }
         first.close();
-        QVERIFY(firstUser.messages.empty());
+        QVERIFY(firstUser.texts.empty());
     }
 
     void aDamagedCheckerIsLoggedAndStartUpGoesOn()
@@ -153,7 +133,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("database"));
         writeFile(dir.filePath("database/dbtisl.chk"), "12345");  // not a whole number of entries
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
-        RecordingUser user;
+        ScriptedUser user;
         {
             TTVXMainForm form(paths, &user);
             QVERIFY(form.mowerList() != nullptr);
@@ -168,7 +148,7 @@ private slots:
     {
         QTemporaryDir dir;
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
-        RecordingUser user;
+        ScriptedUser user;
         TTVXMainForm form(paths, &user);
         UnixSignalCloser closer(&form);
         form.show();
