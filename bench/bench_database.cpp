@@ -5,7 +5,7 @@
 #include "Class/RecordFile.h"
 #include "Class/TVXLog.h"
 #include "Class/TVXMowerLog.h"
-#include "Component/BoundedFile.h"
+#include "core/BoundedFile.h"
 #include "Component/RecordFileName.h"
 #include "Component/RecordWindows.h"
 #include "Component/TDBMower.h"
