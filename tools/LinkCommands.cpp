@@ -1,6 +1,7 @@
 #include "tools/ToolCommands.h"
 
 #include "core/AtomicFile.h"
+#include "core/BoundedFile.h"
 #include "core/CLogger.h"
 #include "core/Clock.h"
 #include "core/TVXStringTable.h"
@@ -107,6 +108,12 @@ int runDownload(const std::vector<std::string>& args)
         std::fputs("usage: quorvane-tool download (--port NAME | --scan) --out FILE.bin [--lang N] [--verbose]\n",
                    stderr);
         return 2;
+    }
+    // Refused before the mower is asked, not after the download.
+    if (const std::string kind = describeNonRegularFile(parsed->out); !kind.empty()) {
+        std::fprintf(stderr, "quorvane-tool: cannot write %s: it is %s, not a regular file; it was left untouched\n",
+                     parsed->out.c_str(), kind.c_str());
+        return 1;
     }
     ToolLink tool(*parsed);
     InfoFrame frame {};

@@ -346,7 +346,9 @@ void TTVXMainForm::FormClose()
 
     // The settings file is written before the trace log so that a failure to
     // write it still reaches the log.
-    if (const WriteResult written = ini_.save(); !written)
+    if (!ini_.readable())
+        CLogger::instance().log("Settings not saved: the settings file could not be read at start");
+    else if (const WriteResult written = ini_.save(); !written)
         reportShutdownFailure(written.error);
 
     try {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace fixture;
 
@@ -12,9 +13,11 @@ struct ToolRun {
     std::string output;
 };
 
-ToolRun runCheckTool(const std::string& folder, bool repair = false)
+// asUser: as an ordinary user, whom file permissions bind (root reads anything).
+ToolRun runCheckTool(const std::string& folder, bool repair = false, bool asUser = false)
 {
-    const std::string command = std::string(QUORVANE_BUILD_DIR "/quorvane-tool check '") + folder + "'"
+    const std::string prefix = asUser && ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string command = prefix + std::string(QUORVANE_BUILD_DIR "/quorvane-tool check '") + folder + "'"
                                 + (repair ? " --repair" : "") + " 2>&1";
     ToolRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -109,6 +112,59 @@ TEST_F(CheckToolTest, RepairBringsOrphansBackAtTheNextStart)
 
     load();
     EXPECT_EQ(list.Entries().size(), 3u);
+}
+
+TEST_F(CheckToolTest, LeftoversOfInterruptedWritesAreReportedAndRepairRemovesOnlyThem)
+{
+    addSound(1);
+    const std::string checker = checkerBytes();
+    writeFile(dir / "dbtisl.chk.tmpA1b2C3", "half a checker");
+    writeFile(dir / "00000001.dat.tmpzz9900", "half a record");
+    // Not ours: another name, another pattern, a link, a folder.
+    writeFile(dir / "notes.txt.tmpA1b2C3", "the dealer's");
+    writeFile(dir / "dbtisl.chk.tmpA1b2C", "five letters");
+    fs::create_symlink(dir / "00000001.dat", dir / "00000002.dat.tmpLINK00");
+    fs::create_directory(dir / "00000003.dat.tmpDIR000");
+
+    const ToolRun check = runCheckTool(dir.str());
+    EXPECT_EQ(check.status, 1);
+    EXPECT_TRUE(says(check, (dir / "dbtisl.chk.tmpA1b2C3").string() + ": temporary file left by an interrupted write"))
+        << check.output;
+    EXPECT_TRUE(says(check, "00000001.dat.tmpzz9900")) << check.output;
+    EXPECT_FALSE(says(check, "notes.txt")) << check.output;
+    EXPECT_FALSE(says(check, "tmpLINK00")) << check.output;
+    EXPECT_TRUE(fs::exists(dir / "dbtisl.chk.tmpA1b2C3")) << "a check alone removes nothing";
+
+    const ToolRun repair = runCheckTool(dir.str(), true);
+    EXPECT_EQ(repair.status, 0) << repair.output;
+    EXPECT_FALSE(fs::exists(dir / "dbtisl.chk.tmpA1b2C3"));
+    EXPECT_FALSE(fs::exists(dir / "00000001.dat.tmpzz9900"));
+    for (const char* kept : {"notes.txt.tmpA1b2C3", "dbtisl.chk.tmpA1b2C", "00000003.dat.tmpDIR000"})
+        EXPECT_TRUE(fs::exists(dir / kept)) << kept;
+    EXPECT_TRUE(fs::is_symlink(dir / "00000002.dat.tmpLINK00"));
+    EXPECT_EQ(checkerBytes(), checker) << "a sound checker is not rewritten";
+}
+
+TEST_F(CheckToolTest, AnUnreadableCheckerIsReportedAsSuchAndCanBeRepaired)
+{
+    addSound(1);
+    fs::permissions(dir.str(), fs::perms::all);
+    fs::permissions(dir / "dbtisl.chk", fs::perms::none);
+    const ToolRun check = runCheckTool(dir.str(), false, true);
+    EXPECT_TRUE(says(check, "checker file cannot be read")) << check.output;
+    const ToolRun repair = runCheckTool(dir.str(), true, true);
+    EXPECT_EQ(repair.status, 0) << repair.output;
+    EXPECT_EQ(fs::status(dir / "dbtisl.chk").permissions() & fs::perms::owner_all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    // A loop of symbolic links is no missing checker: the system's reason is given.
+    fs::remove(dir / "dbtisl.chk");
+    fs::create_symlink("loop", dir / "dbtisl.chk");
+    fs::create_symlink("dbtisl.chk", dir / "loop");
+    const ToolRun looped = runCheckTool(dir.str());
+    EXPECT_EQ(looped.status, 1);
+    EXPECT_TRUE(says(looped, "Too many levels of symbolic links")) << looped.output;
+    EXPECT_FALSE(says(looped, "checker file missing")) << looped.output;
 }
 
 }  // namespace

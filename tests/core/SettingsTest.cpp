@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 AppSettings readSettings(const TempDir& dir, const std::string& content)
@@ -118,6 +120,42 @@ TEST(AppPaths, AnEmptyDbPathMeansTheDatabaseFolderBesideTheSettings)
     EXPECT_EQ(paths.databaseFolder(""), "/opt/q/database");
     EXPECT_EQ(paths.databaseFolder("/srv/db"), "/srv/db");
     EXPECT_EQ(AppPaths::forExecutable("/tmp/quorvane").settingsFile, "/tmp/quorvane.INI");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(IniFile, AFileThatCannotBeReadWholeIsNeverWrittenOver)
+{
+    TempDir dir;
+    // Over the bound: a dealer's file with a huge comment block is still his.
+    const std::string large = "[FILEPATH]\nDBPATH=/dealer/db\n;" + std::string(5 * 1024 * 1024, 'x') + "\n";
+    dir.write("large.INI", large);
+    mkfifo(dir.file("pipe.INI").c_str(), 0644);
+    for (const char* name : {"large.INI", "pipe.INI"}) {
+        IniFile ini;
+        std::string error;
+        EXPECT_FALSE(ini.open(dir.file(name), error)) << name;
+        EXPECT_FALSE(ini.readable());
+        EXPECT_NE(error.find(name), std::string::npos) << error;
+        AppSettings settings;
+        settings.readFrom(ini);
+        EXPECT_EQ(settings.dbPath, AppSettings().dbPath) << "the run goes on with the defaults";
+        settings.writeTo(ini);
+        const WriteResult saved = ini.save();
+        EXPECT_FALSE(saved);
+        EXPECT_NE(saved.error.find("left as it was"), std::string::npos) << saved.error;
+    }
+    EXPECT_EQ(dir.read("large.INI"), large);
+
+    // A file just under the new bound is an ordinary settings file.
+    dir.write("big.INI", "[COM]\nPORT=/dev/ttyUSB3\n;" + std::string(3 * 1024 * 1024, 'x') + "\n");
+    IniFile ini;
+    std::string error;
+    EXPECT_TRUE(ini.open(dir.file("big.INI"), error)) << error;
+    EXPECT_EQ(ini.readString("COM", "PORT", ""), "/dev/ttyUSB3");
+    EXPECT_TRUE(ini.save());
 }
 
 }  // namespace
