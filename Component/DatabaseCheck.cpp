@@ -125,7 +125,7 @@ DatabaseCheckReport checkDatabase(const std::string& folder)
         report.checkerNeedsRewrite = true;
     }
 
-    for (const std::string& path : findWriteLeftovers(folder)) {
+    for (const std::string& path : findWriteLeftovers(folder, index.names())) {
         add(Kind::WriteLeftover, path + ": temporary file left by an interrupted write");
         report.leftovers.push_back(path);
     }

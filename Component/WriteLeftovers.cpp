@@ -21,9 +21,14 @@ bool isDatabaseFileName(const std::string& name)
 
 std::vector<std::string> findWriteLeftovers(const std::string& folder)
 {
-    std::vector<std::string> found;
     FolderIndex index(folder);
-    for (const std::string& name : index.names()) {
+    return findWriteLeftovers(folder, index.names());
+}
+
+std::vector<std::string> findWriteLeftovers(const std::string& folder, const std::vector<std::string>& names)
+{
+    std::vector<std::string> found;
+    for (const std::string& name : names) {
         const auto target = atomicWriteTarget(name);
         if (!target || !isDatabaseFileName(*target))
             continue;

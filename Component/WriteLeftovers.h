@@ -9,6 +9,8 @@
 // be that of a file the database writes followed by the temporary suffix, and
 // the entry a regular file (not a link, not a folder).
 std::vector<std::string> findWriteLeftovers(const std::string& folder);
+// The same among names already read from the folder.
+std::vector<std::string> findWriteLeftovers(const std::string& folder, const std::vector<std::string>& names);
 
 struct LeftoverRemoval {
     std::vector<std::string> removed;   // paths

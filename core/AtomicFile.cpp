@@ -95,9 +95,10 @@ WriteResult writeFileAtomically(const std::string& path, std::string_view bytes)
         [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
     }
 
+    bool open = true;
     auto fail = [&](const char* what) {
         WriteResult r {false, systemError(what, path)};
-        if (fd >= 0)
+        if (open)
             ::close(fd);
         ::unlink(tmpl.c_str());
         return r;
@@ -116,16 +117,11 @@ WriteResult writeFileAtomically(const std::string& path, std::string_view bytes)
     }
     if (::fsync(fd) != 0)
         return fail("cannot flush");
-    if (::close(fd) != 0) {
-        WriteResult r {false, systemError("cannot close", path)};
-        ::unlink(tmpl.c_str());
-        return r;
-    }
-    if (::rename(tmpl.c_str(), target.c_str()) != 0) {
-        WriteResult r {false, systemError("cannot replace", path)};
-        ::unlink(tmpl.c_str());
-        return r;
-    }
+    open = false;
+    if (::close(fd) != 0)
+        return fail("cannot close");
+    if (::rename(tmpl.c_str(), target.c_str()) != 0)
+        return fail("cannot replace");
     // Make the rename itself durable.
     const int dirFd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {

@@ -47,6 +47,27 @@ ReadStatus refuse(ReadStatus status, const std::string& path, const std::string&
     return status;
 }
 
+// What may be read of a file with these attributes; Ok when all of it.
+ReadStatus judge(const struct stat& st, std::size_t maxBytes, const std::string& path, std::string& bytes,
+                 std::string& error)
+{
+    if (!S_ISREG(st.st_mode))
+        return refuse(ReadStatus::NotRegular, path, std::string("is ") + kindOf(st.st_mode) + ", not a file",
+                      bytes, error);
+    if (static_cast<unsigned long long>(st.st_size) > maxBytes)
+        return refuse(ReadStatus::TooLarge, path,
+                      "file too large (" + std::to_string(st.st_size) + " bytes, at most "
+                          + std::to_string(maxBytes) + ")",
+                      bytes, error);
+    return ReadStatus::Ok;
+}
+
+ReadStatus refuseOpen(int e, const std::string& path, std::string& bytes, std::string& error)
+{
+    return refuse(e == ENOENT ? ReadStatus::NotFound : ReadStatus::CannotOpen, path, std::strerror(e), bytes,
+                  error);
+}
+
 }  // namespace
 
 std::string describeNonRegularFile(const std::string& path)
@@ -64,36 +85,20 @@ ReadStatus readBoundedFile(const std::string& path, std::size_t maxBytes, std::s
     // Look before opening: opening a serial device alone may change its line
     // state, and a named pipe without a writer would block.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        const int e = errno;
-        return refuse(e == ENOENT ? ReadStatus::NotFound : ReadStatus::CannotOpen, path, std::strerror(e), bytes,
-                      error);
-    }
-    if (!S_ISREG(st.st_mode))
-        return refuse(ReadStatus::NotRegular, path, std::string("is ") + kindOf(st.st_mode) + ", not a file",
-                      bytes, error);
-    if (static_cast<unsigned long long>(st.st_size) > maxBytes)
-        return refuse(ReadStatus::TooLarge, path,
-                      "file too large (" + std::to_string(st.st_size) + " bytes, at most "
-                          + std::to_string(maxBytes) + ")",
-                      bytes, error);
+    if (::stat(path.c_str(), &st) != 0)
+        return refuseOpen(errno, path, bytes, error);
+    if (const ReadStatus judged = judge(st, maxBytes, path, bytes, error); judged != ReadStatus::Ok)
+        return judged;
 
     // The path may have been swapped since the look: open without waiting
     // and without taking a terminal, then check again what was opened.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) {
-        const int e = errno;
-        return refuse(e == ENOENT ? ReadStatus::NotFound : ReadStatus::CannotOpen, path, std::strerror(e), bytes,
-                      error);
-    }
+    if (fd.get() < 0)
+        return refuseOpen(errno, path, bytes, error);
     if (::fstat(fd.get(), &st) != 0)
         return refuse(ReadStatus::ReadFailed, path, std::strerror(errno), bytes, error);
-    if (!S_ISREG(st.st_mode))
-        return refuse(ReadStatus::NotRegular, path, std::string("is ") + kindOf(st.st_mode) + ", not a file",
-                      bytes, error);
-    if (static_cast<unsigned long long>(st.st_size) > maxBytes)
-        return refuse(ReadStatus::TooLarge, path, "file too large (" + std::to_string(st.st_size) + " bytes)",
-                      bytes, error);
+    if (const ReadStatus judged = judge(st, maxBytes, path, bytes, error); judged != ReadStatus::Ok)
+        return judged;
 
     // The size may change while we read; the bound holds whatever happens.
     bytes.resize(static_cast<std::size_t>(st.st_size));
