@@ -7,15 +7,19 @@
 #include "Component/DatabaseTexts.h"
 #include "Component/MachineId.h"
 #include "Component/RecordFileName.h"
+#include "Component/RecordWindowTexts.h"
 #include "Component/RecordWindows.h"
 #include "Component/TDBMowerList.h"
 #include "core/AtomicFile.h"
+#include "core/Cp1252.h"
 #include "core/CLogger.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "core/UserInteraction.h"
 
+#include <algorithm>
 #include <ios>
+#include <optional>
 
 TDBMower::TDBMower(const std::string& path, TDBMowerList& owner_)
     : owner(owner_), mowerHandle(std::make_unique<TVXMowerLog>()), fileName(path)
@@ -84,8 +88,7 @@ bool TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
     const TVXLogTime date = history->getDate();
     if (!mowerHandle->insertLog(std::move(history)))
         return false;
-    RefreshCaptions();
-    owner.NotifyChanged(*this);
+    ShowChange();
     SaveRecord();
     if (childForm)
         childForm->showHistory(date);
@@ -97,8 +100,7 @@ bool TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
 void TDBMower::MergeFrom(TVXMowerLog& other)
 {
     mowerHandle->mergeFrom(other);
-    RefreshCaptions();
-    owner.NotifyChanged(*this);
+    ShowChange();
     SaveRecord();
     OpenRecord();
 }
@@ -118,6 +120,68 @@ bool TDBMower::RecordChanged()
     const bool saved = SaveRecord();
     owner.Arrange();
     return saved;
+}
+
+void TDBMower::ShowChange()
+{
+    if (RefreshCaptions())
+        owner.Arrange();
+    else
+        owner.NotifyChanged(*this);
+}
+
+DeleteRule TDBMower::CanDeleteHistory(const TVXLogTime& date) const
+{
+    const std::vector<TVXLogTime>& order = mowerHandle->insertionOrder();
+    const auto found = std::find(order.begin(), order.end(), date);
+    if (found == order.end())
+        return DeleteRule::NotFound;
+    if (order.size() < 2)
+        return DeleteRule::OnlyHistory;
+    const TVXLogTime& neighbour = found == order.begin() ? order[1] : *(found - 1);
+    if (mowerHandle->findLog(neighbour).getSerialNumber() != mowerHandle->findLog(date).getSerialNumber())
+        return DeleteRule::SerialDiffers;
+    return DeleteRule::Allowed;
+}
+
+DeleteResult TDBMower::DeleteHistory(const TVXLogTime& date)
+{
+    UserInteraction& user = owner.User();
+    const TVXStringTable& table = TVXStringTable::instance();
+    if (CanDeleteHistory(date) != DeleteRule::Allowed) {
+        user.messageBox(MsgType::Error, table.getMessageText(Msg::CannotDeleteHistory), MbOK);
+        return DeleteResult::Refused;
+    }
+    if (user.messageBox(MsgType::Confirmation, deleteConfirmationText(date), MbOK | MbCancel) == MbCancel)
+        return DeleteResult::Cancelled;
+    if (childForm)
+        childForm->storeComments();
+    mowerHandle->eraseLog(date);
+    CLogger::instance().log("History deleted from " + fileName);
+    ShowChange();
+    return SaveRecord() ? DeleteResult::Deleted : DeleteResult::WriteFailed;
+}
+
+bool TDBMower::UpdateComment(const TVXLogTime& date, const std::string& comment)
+{
+    const auto& logs = mowerHandle->logs();
+    const auto found = logs.find(date);
+    if (found == logs.end() || found->second->getComment() == comment)
+        return false;
+    const std::optional<std::string> stored = utf8ToCp1252(comment);
+    if (!stored || stored->size() > 0xFFFF)
+        return false;
+    found->second->setComment(comment);
+    return true;
+}
+
+bool TDBMower::StoreComment(const TVXLogTime& date, const std::string& comment)
+{
+    const auto& logs = mowerHandle->logs();
+    const auto found = logs.find(date);
+    if (found != logs.end() && found->second->getComment() == comment)
+        return true;
+    return UpdateComment(date, comment) && SaveRecord();
 }
 
 bool TDBMower::Export()
@@ -157,10 +221,15 @@ std::string TDBMower::BuildMachineId() const
                           mowerHandle->getIdSuffix());
 }
 
-void TDBMower::RefreshCaptions()
+bool TDBMower::RefreshCaptions()
 {
     const TVXOwner& ownerData = mowerHandle->getOwner();
-    nameText = ownerData.getName() + " " + ownerData.getSurname();
-    machineIdText = BuildMachineId();
-    serialText = serialHex(mowerHandle->getSerialNumber());
+    std::string name = ownerData.getName() + " " + ownerData.getSurname();
+    std::string machineId = BuildMachineId();
+    std::string serial = serialHex(mowerHandle->getSerialNumber());
+    const bool changed = name != nameText || machineId != machineIdText || serial != serialText;
+    nameText = std::move(name);
+    machineIdText = std::move(machineId);
+    serialText = std::move(serial);
+    return changed;
 }

@@ -8,7 +8,26 @@
 class RecordWindow;
 class TDBMowerList;
 class TVXLog;
+class TVXLogTime;
 class TVXMowerLog;
+
+// Whether a history may be deleted. A record keeps at least one history, and
+// a history goes only when its neighbour in the record's order (the one
+// before it, or the second for the first) came from the same mower: the
+// histories of a mower whose board was changed stay as the proof of it.
+enum class DeleteRule {
+    Allowed,
+    OnlyHistory,    // the record's only history
+    SerialDiffers,  // the neighbour has another serial number
+    NotFound,       // the record holds no history of that date
+};
+
+enum class DeleteResult {
+    Deleted,      // removed, and the record file written
+    Refused,      // the rule forbids it (the dealer was told)
+    Cancelled,    // the dealer said no
+    WriteFailed,  // removed in memory, but the file could not be written (reported)
+};
 
 // One mower record as it lives in the database: the record in memory, the
 // path of its file, the three caption lines and the position of its tile in
@@ -53,9 +72,22 @@ public:
     void MergeFrom(TVXMowerLog& other);
     // Opens the record window, or brings it to the front.
     void OpenRecord();
-    // The record window changed the owner data or deleted a history: the
-    // comments are stored, the record is written and the list re-arranged.
+    // The record window changed the owner data: the comments are stored, the
+    // record is written and the list re-arranged.
     bool RecordChanged();
+
+    DeleteRule CanDeleteHistory(const TVXLogTime& date) const;
+    // Deletes the history of that date after the dealer confirmed it, and
+    // writes the record at once; the window's other comments are stored first.
+    // A refusal under the rule is shown as message 127.
+    DeleteResult DeleteHistory(const TVXLogTime& date);
+    // Sets the comment of the history of that date (UTF-8); true when it
+    // changed. A text the record file cannot store is refused (false, the
+    // comment stays), as is a date the record lacks.
+    bool UpdateComment(const TVXLogTime& date, const std::string& comment);
+    // UpdateComment, then writes the record when the comment changed; false
+    // when it was refused or the write failed.
+    bool StoreComment(const TVXLogTime& date, const std::string& comment);
     // Writes the record in memory to a file the user chooses (record format).
     bool Export();
 
@@ -72,8 +104,8 @@ public:
     const std::string& GetMachineIdText() const { return machineIdText; }
     const std::string& GetSerialText() const { return serialText; }
     std::string BuildMachineId() const;
-    // Sets the three caption lines from the record.
-    void RefreshCaptions();
+    // Sets the three caption lines from the record; true when one changed.
+    bool RefreshCaptions();
 
     // Position of the tile in the list, set by Arrange.
     int GetLeft() const { return left; }
@@ -85,6 +117,10 @@ public:
     }
 
 private:
+    // After the record changed: a new caption re-sorts the list, otherwise
+    // only this tile is repainted.
+    void ShowChange();
+
     TDBMowerList& owner;
     std::unique_ptr<TVXMowerLog> mowerHandle;
     RecordWindow* childForm = nullptr;

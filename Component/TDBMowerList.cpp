@@ -88,36 +88,91 @@ void TDBMowerList::Arrange()
     for (const auto& mower : entries)
         mower->RefreshCaptions();
 
+    // Keys are built once per entry, not once per comparison.
+    struct Keyed {
+        std::wstring name;
+        std::unique_ptr<TDBMower> mower;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(entries.size());
+    for (auto& mower : entries)
+        keyed.push_back({sortByName ? nameSortKey(mower->GetNameText()) : std::wstring(), std::move(mower)});
     if (sortByName) {
-        std::vector<std::pair<std::wstring, std::unique_ptr<TDBMower>>> keyed;
-        keyed.reserve(entries.size());
-        for (auto& mower : entries) {
-            std::wstring key = nameSortKey(mower->GetNameText());
-            keyed.emplace_back(std::move(key), std::move(mower));
-        }
-        std::sort(keyed.begin(), keyed.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (std::size_t i = 0; i < keyed.size(); ++i)
-            entries[i] = std::move(keyed[i].second);
+        std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+            if (const auto order = a.name <=> b.name; order != 0)
+                return order < 0;
+            return a.mower->GetSerial() < b.mower->GetSerial();
+        });
     } else {
-        std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-            return a->GetMachineIdText() < b->GetMachineIdText();
+        std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+            if (const int order = a.mower->GetMachineIdText().compare(b.mower->GetMachineIdText()); order != 0)
+                return order < 0;
+            return a.mower->GetSerial() < b.mower->GetSerial();
         });
     }
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        entries[i] = std::move(keyed[i].mower);
 
+    PlaceTiles();
+}
+
+void TDBMowerList::SetWidth(int width)
+{
+    if (width == width_)
+        return;
+    width_ = width;
+    PlaceTiles();
+}
+
+void TDBMowerList::PlaceTiles()
+{
+    // A tile starts a row, or stands at x while x < width - 95.
+    tilesPerRow_ = 1;
+    while (tilesPerRow_ * ColumnStep < width_ - RowBreakMargin)
+        ++tilesPerRow_;
     // Positions are relative to the start of the content, not to the scrolled view.
-    int nextLeft = 0;
-    int nextTop = 0;
-    for (const auto& mower : entries) {
-        mower->SetPosition(nextLeft, nextTop);
-        nextLeft += ColumnStep;
-        if (nextLeft >= width_ - RowBreakMargin) {
-            nextTop += RowStep;
-            nextLeft = 0;
-        }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const int row = static_cast<int>(i / static_cast<std::size_t>(tilesPerRow_));
+        const int column = static_cast<int>(i % static_cast<std::size_t>(tilesPerRow_));
+        entries[i]->SetPosition(column * ColumnStep, row * RowStep);
     }
     if (observer_)
         observer_->listArranged();
+}
+
+TDBMower* TDBMowerList::EntryAt(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= tilesPerRow_ * ColumnStep)
+        return nullptr;
+    const std::size_t column = static_cast<std::size_t>(x / ColumnStep);
+    // Rows overlap by the 5 pixels a tile is taller than a row step: the
+    // lower row's tile lies over the upper one's bottom edge.
+    for (int row = y / RowStep; row >= 0 && y < row * RowStep + TDBMower::TileSize; --row) {
+        const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(tilesPerRow_) + column;
+        if (index < entries.size())
+            return entries[index].get();
+    }
+    return nullptr;
+}
+
+int TDBMowerList::ContentHeight() const
+{
+    if (entries.empty())
+        return 0;
+    return entries.back()->GetTop() + TDBMower::TileSize;
+}
+
+std::pair<std::size_t, std::size_t> TDBMowerList::EntriesBetween(int top, int bottom) const
+{
+    if (bottom <= top)
+        return {0, 0};
+    const std::size_t perRow = static_cast<std::size_t>(tilesPerRow_);
+    // The first row whose tiles end below the band's top, the last that starts above its bottom.
+    const int firstRow = top < TDBMower::TileSize ? 0 : (top - TDBMower::TileSize) / RowStep + 1;
+    const int lastRow = std::max(0, (bottom - 1) / RowStep);
+    const std::size_t first = std::min(entries.size(), static_cast<std::size_t>(firstRow) * perRow);
+    const std::size_t last = std::min(entries.size(), (static_cast<std::size_t>(lastRow) + 1) * perRow);
+    return {first, std::max(first, last)};
 }
 
 void TDBMowerList::SortByName()

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class MowerListObserver;
@@ -39,8 +40,9 @@ public:
     TDBMowerList& operator=(const TDBMowerList&) = delete;
 
     void SetObserver(MowerListObserver* observer) { observer_ = observer; }
-    // The width of the view in pixels; rows break at width - 95.
-    void SetWidth(int width) { width_ = width; }
+    // The width of the view in pixels; rows break at width - 95. A new width
+    // places the tiles again in the order they have: nothing is sorted.
+    void SetWidth(int width);
     int GetWidth() const { return width_; }
     // The sort mode as read from the settings; takes effect at the next Arrange.
     void SetSortByName(bool byName) { sortByName = byName; }
@@ -52,7 +54,9 @@ public:
     // file that cannot be loaded gets a trace-log line and no entry.
     bool Load(const std::string& folder);
     void CreateEntries();
-    // Refreshes the captions, sorts the entries and places their tiles.
+    // Refreshes the captions, sorts the entries and places their tiles. The
+    // sort is stable and ends on the serial number, so tiles with equal names
+    // keep their order from one arrangement to the next.
     void Arrange();
     void SortByName();
     void SortByMachineId();
@@ -85,6 +89,17 @@ public:
     // Asks the view to repaint the list.
     void Refresh();
 
+    // The layout as a view needs it, in content coordinates (the top of the
+    // first row is 0). The entry whose tile is at that point, or null.
+    TDBMower* EntryAt(int x, int y) const;
+    // The height of all rows: the last tile's bottom, 0 for an empty list.
+    int ContentHeight() const;
+    // The entries (display-order indexes [first, last)) whose tiles reach
+    // into the band [top, bottom).
+    std::pair<std::size_t, std::size_t> EntriesBetween(int top, int bottom) const;
+    // Tiles in one row at the current width.
+    int TilesPerRow() const { return tilesPerRow_; }
+
     const std::vector<std::unique_ptr<TDBMower>>& Entries() const { return entries; }
     const std::string& GetDbDir() const { return dbDir; }
     TVXCheckDir& Checker() { return checker; }
@@ -96,6 +111,7 @@ public:
 
 private:
     bool SetAside(const std::string& path);
+    void PlaceTiles();
 
     std::vector<std::unique_ptr<TDBMower>> entries;
     std::vector<std::string> fileList;
@@ -107,4 +123,5 @@ private:
     RecordWindowFactory& windows_;
     MowerListObserver* observer_ = nullptr;
     int width_ = 0;
+    int tilesPerRow_ = 1;
 };
