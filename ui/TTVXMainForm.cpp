@@ -14,7 +14,9 @@
 #include "core/Version.h"
 #include "link/EComPort.h"
 #include "link/MowerLink.h"
+#include "ui/MowerListView.h"
 #include "ui/QtUserInteraction.h"
+#include "ui/TypePictures.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -24,8 +26,6 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QRadioButton>
-#include <QScrollArea>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -113,7 +113,6 @@ void TTVXMainForm::openDatabase(bool byName)
     CLogger& logger = CLogger::instance();
     recordWindows_ = std::make_unique<NoRecordWindows>();
     mowerList_ = std::make_unique<TDBMowerList>(*user_, *recordWindows_);
-    mowerList_->SetWidth(Panel1_->width());
     mowerList_->SetSortByName(byName);
     if (byName) {
         NameRadioButt_->setChecked(true);
@@ -136,6 +135,7 @@ void TTVXMainForm::openDatabase(bool byName)
         break;
     }
     databaseOpen_ = true;
+    mowerListView_->setList(mowerList_.get());
     removeLeftoversOfInterruptedWrites();
     try {
         mowerList_->Load(databaseFolder_);
@@ -144,7 +144,12 @@ void TTVXMainForm::openDatabase(bool byName)
     }
 }
 
-TTVXMainForm::~TTVXMainForm() = default;
+TTVXMainForm::~TTVXMainForm()
+{
+    // The view outlives the members (Qt deletes child widgets last): it must
+    // not keep the list it observes.
+    mowerListView_->setList(nullptr);
+}
 
 void TTVXMainForm::openTraceLog()
 {
@@ -195,11 +200,9 @@ void TTVXMainForm::buildLayout()
     ToolBar1_->setFixedHeight(41);
     ToolBar1_->setIconSize(QSize(24, 24));
     ToolBar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    upgradeToolButt_ = ToolBar1_->addAction(style()->standardIcon(QStyle::SP_ArrowUp), QString(), this,
-                                            &TTVXMainForm::updateMenuItemClick);
+    upgradeToolButt_ = ToolBar1_->addAction(upgradeIcon(), QString(), this, &TTVXMainForm::updateMenuItemClick);
     upgradeToolButt_->setObjectName("upgradeToolButt");
-    uploadToolButt_ = ToolBar1_->addAction(style()->standardIcon(QStyle::SP_ArrowDown), QString(), this,
-                                           &TTVXMainForm::loadHistMenuItemClick);
+    uploadToolButt_ = ToolBar1_->addAction(loadHistoryIcon(), QString(), this, &TTVXMainForm::loadHistMenuItemClick);
     uploadToolButt_->setObjectName("uploadToolButt");
 
     auto* central = new QWidget(this);
@@ -213,15 +216,15 @@ void TTVXMainForm::buildLayout()
     Panel1_->setFixedWidth(225);
     auto* column = new QVBoxLayout(Panel1_);
     column->setContentsMargins(1, 1, 1, 1);
-    mowerListArea_ = new QScrollArea(Panel1_);
-    mowerListArea_->setObjectName("mowerListArea");
-    mowerListArea_->setStyleSheet("background: white;");
-    column->addWidget(mowerListArea_, 1);
+    mowerListView_ = new MowerListView(Panel1_);
+    column->addWidget(mowerListView_, 1);
 
+    // The group takes the height its title and buttons need in the current
+    // style and font.
     dbMLGroupBox_ = new QGroupBox(Panel1_);
     dbMLGroupBox_->setObjectName("dbMLGroupBox");
-    dbMLGroupBox_->setFixedHeight(46);
-    auto* radios = new QHBoxLayout(dbMLGroupBox_);
+    dbMLGroupBox_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto* radios = new QBoxLayout(QBoxLayout::LeftToRight, dbMLGroupBox_);
     MachineIdRadioButt_ = new QRadioButton(dbMLGroupBox_);
     MachineIdRadioButt_->setObjectName("MachineIdRadioButt");
     MachineIdRadioButt_->setChecked(true);
@@ -260,6 +263,18 @@ void TTVXMainForm::setCaptions()
     dbMLGroupBox_->setTitle(text(Msg::SortGroup));
     MachineIdRadioButt_->setText(text(Msg::SortByMachineId));
     NameRadioButt_->setText(text(Msg::SortByName));
+    mowerListView_->setCaptions();
+    fitSortGroup();
+}
+
+void TTVXMainForm::fitSortGroup()
+{
+    auto* radios = static_cast<QBoxLayout*>(dbMLGroupBox_->layout());
+    const QMargins margins = radios->contentsMargins();
+    const int available = Panel1_->contentsRect().width() - 2 - margins.left() - margins.right();
+    const int sideBySide = MachineIdRadioButt_->sizeHint().width() + radios->spacing()
+                           + NameRadioButt_->sizeHint().width();
+    radios->setDirection(sideBySide <= available ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
 }
 
 void TTVXMainForm::createDialogs()

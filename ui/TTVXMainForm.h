@@ -16,7 +16,7 @@ class QAction;
 class QGroupBox;
 class QMdiArea;
 class QRadioButton;
-class QScrollArea;
+class MowerListView;
 class QFrame;
 class QToolBar;
 class QMenu;
@@ -96,6 +96,8 @@ private:
     };
 
     void buildLayout();
+    // Two radio buttons side by side when their captions fit, else one under the other.
+    void fitSortGroup();
     void readSettings(AppSettings& settings);
     void removeLeftoversOfInterruptedWrites();
     void openTraceLog();
@@ -134,7 +136,7 @@ private:
     QAction* upgradeToolButt_ = nullptr;
     QAction* uploadToolButt_ = nullptr;
     QFrame* Panel1_ = nullptr;
-    QScrollArea* mowerListArea_ = nullptr;
+    MowerListView* mowerListView_ = nullptr;
     QGroupBox* dbMLGroupBox_ = nullptr;
     QRadioButton* MachineIdRadioButt_ = nullptr;
     QRadioButton* NameRadioButt_ = nullptr;
