@@ -117,7 +117,8 @@ TEST_F(MowerTest, InsertLogFilesWritesAtOnceAndRefusesAKnownDate)
     EXPECT_EQ(mower.GetSerialText(), "0412ABCD");
     EXPECT_EQ(mower.GetFileName(), pathOf(fixture.serial));
     ASSERT_EQ(windows.windows.size(), 1u) << "the record window opens";
-    EXPECT_GE(observer.changed, 1);
+    // A new caption may move the tile: the list is arranged again.
+    EXPECT_GE(observer.arranged, 1);
 
     TDBMower reread(pathOf(fixture.serial), list);
     EXPECT_EQ(reread.GetMowerHandle().getLogCount(), 2);
