@@ -1,0 +1,134 @@
+#include "ui/RecordWindowArea.h"
+
+#include "ui/TChildForm.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+RecordWindowArea::RecordWindowArea(QMdiArea* area, QMenuBar* menuBar, QMenu* windowMenu, UserInteraction& user,
+                                   QObject* parent)
+    : QObject(parent), area_(area), menuBar_(menuBar), windowMenu_(windowMenu), user_(user)
+{
+    setObjectName("RecordWindowArea");
+    connect(area_, &QMdiArea::subWindowActivated, this, &RecordWindowArea::mergeMenu);
+    connect(windowMenu_, &QMenu::aboutToShow, this, &RecordWindowArea::fillWindowMenu);
+}
+
+RecordWindowArea::~RecordWindowArea()
+{
+    if (mergedMenu_ && menuBar_)
+        menuBar_->removeAction(mergedMenu_->menuAction());
+}
+
+RecordWindow* RecordWindowArea::openRecordWindow(TDBMower& mower)
+{
+    auto* form = new TChildForm(mower, user_);
+    auto* sub = new QMdiSubWindow;
+    sub->setObjectName("recordSubWindow");
+    // Closing only minimises the window (see TChildForm): it is never deleted before the end.
+    sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    sub->setWidget(form);
+    area_->addSubWindow(sub);
+    // Minimised or hidden, a window no longer has its menu in the bar.
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, &RecordWindowArea::mergeMenu);
+    sub->installEventFilter(this);
+    windows_.push_back(form);
+    sub->showMaximized();
+    area_->setActiveSubWindow(sub);
+    mergeMenu();
+    return form;
+}
+
+std::vector<TChildForm*> RecordWindowArea::windows() const
+{
+    std::vector<TChildForm*> alive;
+    for (const QPointer<TChildForm>& form : windows_)
+        if (form)
+            alive.push_back(form);
+    return alive;
+}
+
+TChildForm* RecordWindowArea::activeWindow() const
+{
+    if (!area_)
+        return nullptr;
+    QMdiSubWindow* sub = area_->activeSubWindow();
+    if (sub == nullptr || sub->isMinimized() || sub->isHidden())
+        return nullptr;
+    return qobject_cast<TChildForm*>(sub->widget());
+}
+
+bool RecordWindowArea::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+    if (sub != nullptr && event->type() == QEvent::Hide && sub->isHidden())
+        putAside(sub);
+    return QObject::eventFilter(watched, event);
+}
+
+void RecordWindowArea::putAside(QMdiSubWindow* sub)
+{
+    // A closed window hands the front to the one used before it, as in every
+    // MDI application; with none left, no window is active and the bar loses
+    // the Edition menu.
+    if (area_ && sub == area_->activeSubWindow()) {
+        const QList<QMdiSubWindow*> used = area_->subWindowList(QMdiArea::ActivationHistoryOrder);
+        QMdiSubWindow* next = nullptr;
+        for (auto it = used.rbegin(); it != used.rend() && next == nullptr; ++it)
+            if (*it != sub && !(*it)->isMinimized() && !(*it)->isHidden())
+                next = *it;
+        area_->setActiveSubWindow(next);
+    }
+    mergeMenu();
+}
+
+void RecordWindowArea::mergeMenu()
+{
+    if (!menuBar_)
+        return;
+    TChildForm* form = activeWindow();
+    QMenu* wanted = form ? form->editionMenu() : nullptr;
+    if (wanted == mergedMenu_)
+        return;
+    if (mergedMenu_)
+        menuBar_->removeAction(mergedMenu_->menuAction());
+    mergedMenu_ = wanted;
+    if (wanted == nullptr)
+        return;
+    const QList<QAction*> bar = menuBar_->actions();
+    const qsizetype window = windowMenu_ ? bar.indexOf(windowMenu_->menuAction()) : -1;
+    QAction* before = window >= 0 && window + 1 < bar.size() ? bar[window + 1] : nullptr;
+    menuBar_->insertMenu(before, wanted);
+}
+
+void RecordWindowArea::fillWindowMenu()
+{
+    for (const QPointer<QAction>& action : listed_)
+        delete action.data();
+    listed_.clear();
+    const std::vector<TChildForm*> forms = windows();
+    if (forms.empty() || !windowMenu_)
+        return;
+    listed_.push_back(windowMenu_->addSeparator());
+    listed_.back()->setObjectName("windowListSeparator");
+    QMdiSubWindow* active = area_ ? area_->activeSubWindow() : nullptr;
+    int number = 0;
+    for (TChildForm* form : forms) {
+        ++number;
+        QString title = form->windowTitle();
+        title.replace(QLatin1Char('&'), QLatin1String("&&"));
+        // The first nine are chosen with their digit.
+        const QString caption = number <= 9 ? QString("&%1 %2").arg(number).arg(title)
+                                            : QString("%1 %2").arg(number).arg(title);
+        QAction* action = windowMenu_->addAction(caption);
+        action->setObjectName(QString("windowListItem%1").arg(number));
+        action->setCheckable(true);
+        action->setChecked(form->subWindow() == active && active != nullptr);
+        connect(action, &QAction::triggered, form, [form]() { form->bringToFront(); });
+        listed_.push_back(action);
+    }
+}

@@ -1,0 +1,473 @@
+#include "ui/TChildForm.h"
+
+#include "Class/TVXLogTime.h"
+#include "Class/TVXMowerLog.h"
+#include "Component/RecordWindowTexts.h"
+#include "Component/TDBMower.h"
+#include "core/MessageNumbers.h"
+#include "core/TVXStringTable.h"
+#include "ui/TTVXLogTab.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int GeneralInfoWidth = 185;
+const QColor GeneralInfoColour(0xFF, 0xF8, 0xDC);  // cream
+const char* const FullTextProperty = "fullText";
+
+QString text(std::uint16_t message)
+{
+    return QString::fromStdString(TVXStringTable::instance().getMessageText(message));
+}
+
+// Words wider than the column get a break opportunity (a zero-width space)
+// between their characters: a long e-mail address or street name then wraps
+// like the rest instead of running out of the column.
+QString breakable(const QString& value, const QFontMetrics& metrics, int width)
+{
+    QStringList lines = value.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        QStringList words = line.split(QLatin1Char(' '));
+        for (QString& word : words) {
+            if (metrics.horizontalAdvance(word) <= width)
+                continue;
+            QString broken;
+            for (const QChar c : word) {
+                if (!broken.isEmpty() && !c.isLowSurrogate() && !c.isMark())
+                    broken += QChar(0x200B);
+                broken += c;
+            }
+            word = broken;
+        }
+        line = words.join(QLatin1Char(' '));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// A group box of caption and value pairs, one under the other.
+QVBoxLayout* pairsBox(QWidget* parent, const char* name, QGroupBox*& box)
+{
+    box = new QGroupBox(parent);
+    box->setObjectName(name);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(6, 4, 6, 6);
+    column->setSpacing(1);
+    return column;
+}
+
+}  // namespace
+
+TChildForm::TChildForm(TDBMower& mower, UserInteraction& user, QWidget* parent)
+    : QWidget(parent), mower_(mower), user_(user)
+{
+    setObjectName("TChildForm");
+    buildLayout();
+    buildMenus();
+    setCaptions();
+
+    TVXMowerLog& record = mower_.GetMowerHandle();
+    for (std::uint16_t i = 0; i < record.getLogCount(); ++i)
+        addTab(*record.getLogAt(i).second);
+    if (pages_->count() > 0)
+        pages_->setCurrentIndex(pages_->count() - 1);
+    refreshGeneralInformation();
+    updateActions();
+}
+
+TChildForm::~TChildForm()
+{
+    // The tabs go with the base class, after the entry may be gone: nothing
+    // they say on their way out may reach it.
+    for (int i = 0; i < pages_->count(); ++i)
+        disconnect(tabAt(i), nullptr, this, nullptr);
+}
+
+void TChildForm::buildLayout()
+{
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(2, 2, 2, 2);
+    row->setSpacing(4);
+    row->addWidget(buildGeneralInformation());
+
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName("MainLogPageControl");
+    pages_->setUsesScrollButtons(true);
+    pages_->setElideMode(Qt::ElideNone);
+    // Only the tabs themselves have a menu; nothing else of the page control
+    // passes a context menu on to the window.
+    pages_->setContextMenuPolicy(Qt::PreventContextMenu);
+    pages_->tabBar()->installEventFilter(this);
+    connect(pages_, &QTabWidget::currentChanged, this, &TChildForm::updateActions);
+    row->addWidget(pages_, 1);
+}
+
+QWidget* TChildForm::buildGeneralInformation()
+{
+    generalInfo_ = new QGroupBox(this);
+    generalInfo_->setObjectName("GeneralInfoGroupBox");
+    generalInfo_->setFixedWidth(GeneralInfoWidth);
+    generalInfo_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    // The colours are set together, so that the texts stay dark on the cream
+    // under any desktop theme; the boxes and labels inside draw no background.
+    QPalette palette = generalInfo_->palette();
+    palette.setColor(QPalette::Window, GeneralInfoColour);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::Text, Qt::black);
+    generalInfo_->setPalette(palette);
+    generalInfo_->setAutoFillBackground(true);
+
+    // The data scroll within the box when the window is too short for a long
+    // address: nothing is cut off, and the window keeps a small minimum height.
+    auto* frame = new QVBoxLayout(generalInfo_);
+    frame->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(generalInfo_);
+    scroll->setObjectName("generalInfoScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    frame->addWidget(scroll);
+    auto* contents = new QWidget(scroll);
+    contents->setObjectName("generalInfoContents");
+    auto* general = new QVBoxLayout(contents);
+    general->setContentsMargins(4, 4, 4, 4);
+    general->setSpacing(8);
+
+    QVBoxLayout* client = pairsBox(contents, "clientRefGroupBox", clientRef_);
+    name_ = addValue(client, "nameStaticText", nameCaption_, "ONameLabel");
+    surname_ = addValue(client, "surnameStaticText", surnameCaption_, "OSurnameLabel");
+    address_ = addValue(client, "adressStaticText", addressCaption_, "OAddressLabel");
+    general->addWidget(clientRef_);
+
+    QVBoxLayout* machine = pairsBox(contents, "machineInfoGroupBox", machineInfo_);
+    machineNumber_ = addValue(machine, "MNBStaticText", machineNumberCaption_, "MNBLabel");
+    serial_ = addValue(machine, "SNBStaticText", serialCaption_, "SNBLabel");
+    software_ = addValue(machine, "softVerStaticText", softwareCaption_, "SoftVerLabel");
+    bootloader_ = addValue(machine, "bootVerStaticText", bootloaderCaption_, "BootVerLabel");
+    general->addWidget(machineInfo_);
+    general->addStretch(1);
+    scroll->setWidget(contents);
+    return generalInfo_;
+}
+
+QLabel* TChildForm::addValue(QVBoxLayout* column, const char* captionName, QLabel*& caption,
+                             const char* valueName)
+{
+    QWidget* box = column->parentWidget();
+    // Neither label asks for the width of its longest word: the column's width
+    // is fixed, and the texts wrap within it.
+    caption = new QLabel(box);
+    caption->setObjectName(captionName);
+    caption->setWordWrap(true);
+    caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto* value = new QLabel(box);
+    value->setObjectName(valueName);
+    value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // Owner texts are the dealer's: never read as markup.
+    value->setTextFormat(Qt::PlainText);
+    value->setWordWrap(true);
+    value->setIndent(8);
+    QFont bold = value->font();
+    bold.setBold(true);
+    value->setFont(bold);
+    value->installEventFilter(this);
+    if (column->count() > 0)
+        column->addSpacing(4);
+    column->addWidget(caption);
+    column->addWidget(value);
+    return value;
+}
+
+void TChildForm::buildMenus()
+{
+    editionMenu_ = new QMenu(this);
+    editionMenu_->setObjectName("Outils1");
+    changeOwnerData_ = editionMenu_->addAction(QString(), this, &TChildForm::changeOwnerDataClick);
+    changeOwnerData_->setObjectName("changeOwnerData");
+    // The owner-data dialog comes later; until then the item is shown, disabled.
+    changeOwnerData_->setEnabled(false);
+    editionMenu_->addSeparator();
+
+    // One pair of actions for the pop-up and the menu: both act on the active
+    // tab, and the pop-up makes the tab under the mouse the active one. No
+    // shortcut on "Copy data": the copy keys belong to the memo's text.
+    deleteLog_ = new QAction(this);
+    deleteLog_->setObjectName("deleteLogMenuItem");
+    connect(deleteLog_, &QAction::triggered, this, &TChildForm::deleteLogClick);
+    copyData_ = new QAction(this);
+    copyData_->setObjectName("copyDataMenuItem");
+    connect(copyData_, &QAction::triggered, this, &TChildForm::copyDataClick);
+    editionMenu_->addAction(deleteLog_);
+    editionMenu_->addAction(copyData_);
+
+    tabPopup_ = new QMenu(this);
+    tabPopup_->setObjectName("logTabPopup");
+    tabPopup_->addAction(deleteLog_);
+    tabPopup_->addAction(copyData_);
+}
+
+void TChildForm::setCaptions()
+{
+    generalInfo_->setTitle(text(Msg::GeneralInformation));
+    clientRef_->setTitle(text(Msg::CustomerReferences));
+    nameCaption_->setText(text(Msg::FirstnameLabel));
+    surnameCaption_->setText(text(Msg::LastnameLabel));
+    addressCaption_->setText(text(Msg::AddressLabel));
+    machineInfo_->setTitle(text(Msg::MachineInformation));
+    machineNumberCaption_->setText(text(Msg::MachineNumberLabel));
+    serialCaption_->setText(text(Msg::MachineSerialLabel));
+    softwareCaption_->setText(text(Msg::VersionLabel));
+    bootloaderCaption_->setText(text(Msg::BootloaderLabel));
+    editionMenu_->setTitle(text(Msg::EditionMenu));
+    changeOwnerData_->setText(text(Msg::ModifyDataMenuItem));
+    deleteLog_->setText(text(Msg::DeleteMenuItem));
+    copyData_->setText(text(Msg::CopyDataMenuItem));
+}
+
+void TChildForm::refreshGeneralInformation()
+{
+    const TVXMowerLog& record = mower_.GetMowerHandle();
+    const TVXOwner& owner = record.getOwner();
+    std::string address = owner.getAddress();
+    // Each address line ends with a line feed; the last one would only add an empty line.
+    while (!address.empty() && (address.back() == '\n' || address.back() == '\r'))
+        address.pop_back();
+    setValue(name_, owner.getName());
+    setValue(surname_, owner.getSurname());
+    setValue(address_, address);
+    const std::string id = recordWindowId(record);
+    setValue(machineNumber_, id);
+    setValue(serial_, recordSerialText(record));
+    setValue(software_, recordSoftwareText(record));
+    setValue(bootloader_, recordBootloaderText(record));
+    setWindowTitle(QString::fromStdString(id));
+}
+
+void TChildForm::setValue(QLabel* label, const std::string& value)
+{
+    const QString full = QString::fromStdString(value);
+    label->setProperty(FullTextProperty, full);
+    fitValue(label);
+}
+
+void TChildForm::fitValue(QLabel* label)
+{
+    const QString full = label->property(FullTextProperty).toString();
+    const int width = label->contentsRect().width() - label->indent();
+    const QString shown = label->testAttribute(Qt::WA_Resized) && width > 0
+        ? breakable(full, label->fontMetrics(), width)
+        : full;
+    if (label->text() != shown)
+        label->setText(shown);
+}
+
+TTVXLogTab* TChildForm::addTab(TVXLog& history)
+{
+    auto* tab = new TTVXLogTab(history, pages_);
+    pages_->addTab(tab, tab->title());
+    connect(tab, &TTVXLogTab::commentEditingFinished, this,
+            [this, tab]() { mower_.StoreComment(tab->date(), tab->commentText()); });
+    updateActions();
+    return tab;
+}
+
+TTVXLogTab* TChildForm::tabAt(int index) const
+{
+    return static_cast<TTVXLogTab*>(pages_->widget(index));
+}
+
+TTVXLogTab* TChildForm::activeTab() const
+{
+    return static_cast<TTVXLogTab*>(pages_->currentWidget());
+}
+
+int TChildForm::indexOf(const TVXLogTime& date) const
+{
+    for (int i = 0; i < pages_->count(); ++i)
+        if (tabAt(i)->date() == date)
+            return i;
+    return -1;
+}
+
+void TChildForm::removeTab(TTVXLogTab* tab)
+{
+    disconnect(tab, nullptr, this, nullptr);
+    pages_->removeTab(pages_->indexOf(tab));
+    delete tab;
+    updateActions();
+}
+
+QSize TChildForm::sizeHint() const
+{
+    // The size the window takes when the area cascades its windows: room for
+    // a history's tables beside the general information.
+    return QSize(760, 540).expandedTo(minimumSizeHint());
+}
+
+QMdiSubWindow* TChildForm::subWindow() const
+{
+    return qobject_cast<QMdiSubWindow*>(parentWidget());
+}
+
+void TChildForm::bringToFront()
+{
+    QMdiSubWindow* sub = subWindow();
+    if (sub == nullptr) {
+        show();
+        raise();
+        return;
+    }
+    if (sub->isMinimized() || sub->isHidden()) {
+        if (restoreMaximized_)
+            sub->showMaximized();
+        else
+            sub->showNormal();
+    }
+    if (QMdiArea* area = sub->mdiArea())
+        area->setActiveSubWindow(sub);
+    sub->raise();
+}
+
+void TChildForm::showHistory(const TVXLogTime& date)
+{
+    int index = indexOf(date);
+    if (index < 0) {
+        TVXMowerLog& record = mower_.GetMowerHandle();
+        if (record.logs().count(date) != 0)
+            index = pages_->indexOf(addTab(record.findLog(date)));
+    }
+    if (index >= 0)
+        pages_->setCurrentIndex(index);
+    refreshGeneralInformation();
+}
+
+void TChildForm::storeComments()
+{
+    for (int i = 0; i < pages_->count(); ++i) {
+        TTVXLogTab* tab = tabAt(i);
+        mower_.UpdateComment(tab->date(), tab->commentText());
+    }
+}
+
+void TChildForm::changeOwnerDataClick()
+{
+    // The owner-data dialog has the entry store the change (RecordChanged);
+    // the window then shows the new data.
+    refreshGeneralInformation();
+}
+
+void TChildForm::deleteLogClick()
+{
+    QPointer<TTVXLogTab> tab = activeTab();
+    if (!tab)
+        return;
+    // A memo that keeps the focus would lose it after its history is gone:
+    // it gives it up now, while its comment can still be stored.
+    if (tab->isAncestorOf(QApplication::focusWidget()))
+        pages_->tabBar()->setFocus(Qt::OtherFocusReason);
+    const TVXLogTime date = tab->date();
+    const DeleteResult result = mower_.DeleteHistory(date);
+    if (result != DeleteResult::Deleted && result != DeleteResult::WriteFailed)
+        return;
+    // The history is gone from memory even when the write failed: so is its tab.
+    if (tab)
+        removeTab(tab);
+    refreshGeneralInformation();
+}
+
+void TChildForm::copyDataClick()
+{
+    const TTVXLogTab* tab = activeTab();
+    if (!tab)
+        return;
+    const std::string data = copyDataText(mower_.GetMowerHandle(), tab->history());
+    QGuiApplication::clipboard()->setText(QString::fromStdString(data));
+}
+
+void TChildForm::updateActions()
+{
+    deleteLog_->setEnabled(pages_->count() > 1);
+    copyData_->setEnabled(pages_->count() > 0);
+}
+
+void TChildForm::openTabPopup(int index, const QPoint& globalPos)
+{
+    if (index < 0 || index >= pages_->count())
+        return;
+    pages_->setCurrentIndex(index);
+    updateActions();
+    tabPopup_->popup(globalPos);
+}
+
+void TChildForm::openActiveTabPopup()
+{
+    QTabBar* bar = pages_->tabBar();
+    const QRect caption = bar->tabRect(bar->currentIndex());
+    openTabPopup(bar->currentIndex(), bar->mapToGlobal(caption.center()));
+}
+
+void TChildForm::closeEvent(QCloseEvent* event)
+{
+    // The entry keeps a pointer to the window for the whole run: it is only
+    // put aside, and comes back with bringToFront. It is hidden rather than
+    // minimised: the MDI area maximises a window minimised beside a maximised
+    // one again at once.
+    event->ignore();
+    QMdiSubWindow* sub = subWindow();
+    if (sub == nullptr || sub->isHidden())
+        return;
+    // Behind a maximised window every other one counts as maximised too.
+    const QMdiSubWindow* front = sub->mdiArea() ? sub->mdiArea()->activeSubWindow() : nullptr;
+    restoreMaximized_ = sub->isMaximized() || (front && front->isMaximized());
+    sub->hide();
+}
+
+bool TChildForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (auto* label = qobject_cast<QLabel*>(watched))
+            fitValue(label);  // the values are watched for their width
+        return QWidget::eventFilter(watched, event);
+    }
+    QTabBar* bar = pages_ ? pages_->tabBar() : nullptr;
+    if (watched != bar || bar == nullptr)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::ContextMenu) {
+        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        if (menuEvent->reason() == QContextMenuEvent::Mouse)
+            openTabPopup(bar->tabAt(menuEvent->pos()), menuEvent->globalPos());
+        else
+            openActiveTabPopup();  // the menu key
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            openActiveTabPopup();
+            return true;
+        }
+        if (key->matches(QKeySequence::Delete) && deleteLog_->isEnabled()) {
+            deleteLog_->trigger();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
