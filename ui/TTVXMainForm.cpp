@@ -16,6 +16,7 @@
 #include "link/MowerLink.h"
 #include "ui/MowerListView.h"
 #include "ui/QtUserInteraction.h"
+#include "ui/RecordWindowArea.h"
 #include "ui/TypePictures.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTimer>
@@ -40,13 +42,6 @@ QString text(std::uint16_t message)
 }
 
 }  // namespace
-
-// Record windows come with the record window itself; until then opening a
-// record shows nothing and the database goes on without a window.
-class NoRecordWindows : public RecordWindowFactory {
-public:
-    RecordWindow* openRecordWindow(TDBMower&) override { return nullptr; }
-};
 
 TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget* parent)
     : QMainWindow(parent)
@@ -111,7 +106,7 @@ void TTVXMainForm::removeLeftoversOfInterruptedWrites()
 void TTVXMainForm::openDatabase(bool byName)
 {
     CLogger& logger = CLogger::instance();
-    recordWindows_ = std::make_unique<NoRecordWindows>();
+    recordWindows_ = std::make_unique<RecordWindowArea>(mdiArea_, menuBar(), WindowMenuItem_, *user_);
     mowerList_ = std::make_unique<TDBMowerList>(*user_, *recordWindows_);
     mowerList_->SetSortByName(byName);
     if (byName) {
@@ -149,6 +144,8 @@ TTVXMainForm::~TTVXMainForm()
     // The view outlives the members (Qt deletes child widgets last): it must
     // not keep the list it observes.
     mowerListView_->setList(nullptr);
+    // The record windows show histories the list owns: they go first.
+    qDeleteAll(mdiArea_->subWindowList());
 }
 
 void TTVXMainForm::openTraceLog()

@@ -25,7 +25,7 @@ class QtUserInteraction;
 class UserInteraction;
 class MowerLink;
 class TDBMowerList;
-class NoRecordWindows;
+class RecordWindowArea;
 
 // The application's frame and state: settings, trace log, catalogue, the
 // hand-over buffers between reading a history and filing it, and the commands
@@ -114,7 +114,7 @@ private:
     bool closeWhenCommandEnds_ = false;
     bool databaseOpen_ = false;
     DatabaseLock databaseLock_;
-    std::unique_ptr<NoRecordWindows> recordWindows_;
+    std::unique_ptr<RecordWindowArea> recordWindows_;
     std::unique_ptr<TDBMowerList> mowerList_;
     std::unique_ptr<MowerLink> link_;
 
