@@ -1,5 +1,9 @@
 #include "ui/QuorvaneApplication.h"
 
+#include "ui/TypePictures.h"
+
+#include <QIcon>
+
 #include <QMessageBox>
 
 #include <exception>
@@ -17,6 +21,8 @@ QuorvaneApplication::QuorvaneApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName("Quorvane");
+    // A mower of our own, not the toolkit's logo, in the window corners.
+    setWindowIcon(QIcon(typePicture("LN")));
 }
 
 bool QuorvaneApplication::notify(QObject* receiver, QEvent* event)

@@ -1,10 +1,16 @@
 #include "ui/RecordWindowArea.h"
 
+#include "Class/TVXMowerLog.h"
+#include "Component/MowerTypes.h"
+#include "Component/TDBMower.h"
+
 #include "ui/TChildForm.h"
+#include "ui/TypePictures.h"
 
 #include <QAction>
 #include <QEvent>
 #include <QMdiArea>
+#include <QIcon>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,6 +38,9 @@ RecordWindow* RecordWindowArea::openRecordWindow(TDBMower& mower)
     // Closing only minimises the window (see TChildForm): it is never deleted before the end.
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWidget(form);
+    // The type's picture stands where Qt would show its own logo.
+    if (const MowerType* type = findMowerType(mower.GetMowerHandle().getTypeCode()))
+        sub->setWindowIcon(QIcon(typePicture(type->picture)));
     area_->addSubWindow(sub);
     // Minimised or hidden, a window no longer has its menu in the bar.
     connect(sub, &QMdiSubWindow::windowStateChanged, this, &RecordWindowArea::mergeMenu);

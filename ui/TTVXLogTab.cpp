@@ -25,6 +25,8 @@ namespace {
 
 constexpr int SheetBorder = 5;
 constexpr int StatisticValueWidth = 70;
+constexpr int MachinePanelMinimumWidth = 660;
+constexpr int MachinePanelMinimumHeight = 380;
 // Room beside a cell's text: the item's margins and the grid line.
 constexpr int CellPadding = 10;
 
@@ -163,7 +165,15 @@ QWidget* TTVXLogTab::machinePage()
 {
     auto* panel = new MachinePanel(nullptr);
     panel->setGroups(statisticsGroup(), parametersGroup(), sleepHoursGroup(), commentsGroup());
-    return panel;
+    // Below the size at which a third holds the statistics and two thirds the
+    // week of sleep hours, the sheet scrolls instead of squeezing them.
+    panel->setMinimumSize(MachinePanelMinimumWidth, MachinePanelMinimumHeight);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("machinePanelScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(panel);
+    return scroll;
 }
 
 QGroupBox* TTVXLogTab::statisticsGroup()
