@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QGroupBox>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -142,6 +143,28 @@ private slots:
         }
         QVERIFY(readFile(dir.filePath("quorvane.log")).find("no db checker file or corrupted")
                 != std::string::npos);
+    }
+
+    void theSortCaptionsStayWholeInEveryLanguage()
+    {
+        for (int language = 0; language < 5; ++language) {
+            QTemporaryDir dir;
+            writeFile(dir.filePath("quorvane.INI"), "[GENERAL]\r\nLANGUAGE=" + std::to_string(language) + "\r\n");
+            ScriptedUser user;
+            TTVXMainForm form(AppPaths::inFolder(dir.path().toStdString()), &user);
+            form.show();
+            QCoreApplication::processEvents();
+            auto* group = form.findChild<QGroupBox*>("dbMLGroupBox");
+            QVERIFY(group->height() >= group->sizeHint().height());
+            for (const char* name : {"MachineIdRadioButt", "NameRadioButt"}) {
+                auto* radio = form.findChild<QRadioButton*>(name);
+                const QRect inGroup(radio->mapTo(group, QPoint(0, 0)), radio->size());
+                QVERIFY2(group->contentsRect().contains(inGroup), name);
+                QVERIFY2(radio->width() >= radio->sizeHint().width(), qPrintable(radio->text()));
+                QVERIFY2(radio->height() >= radio->sizeHint().height(), qPrintable(radio->text()));
+            }
+            form.close();
+        }
     }
 
     void terminationSignalClosesLikeExit()
