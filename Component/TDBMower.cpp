@@ -7,6 +7,7 @@
 #include "Component/DatabaseTexts.h"
 #include "Component/MachineId.h"
 #include "Component/RecordFileName.h"
+#include "Component/RecordValidation.h"
 #include "Component/RecordWindowTexts.h"
 #include "Component/RecordWindows.h"
 #include "Component/TDBMowerList.h"
@@ -120,6 +121,37 @@ bool TDBMower::RecordChanged()
     const bool saved = SaveRecord();
     owner.Arrange();
     return saved;
+}
+
+bool TDBMower::ChangeOwnerData(const RecordInput& input, RecordVerdict& verdict)
+{
+    verdict = validateOwnerData(input, *mowerHandle, owner);
+    if (!verdict.passed())
+        return false;
+    TVXMowerLog& record = *mowerHandle;
+    const TVXOwner oldOwner = record.getOwner();
+    const std::uint8_t oldType = record.getTypeCode();
+    const std::uint8_t oldYear = record.getIdYear();
+    const std::uint32_t oldNumber = record.getIdNumber();
+
+    const OwnerData data = ownerDataOf(input);
+    record.getOwner().setName(data.name);
+    record.getOwner().setSurname(data.surname);
+    record.getOwner().setAddress(data.address);
+    record.setTypeCode(data.typeCode);
+    record.setIdYear(data.idYear);
+    record.setIdNumber(data.idNumber);
+    if (RecordChanged()) {
+        CLogger::instance().log("owner data changed: " + fileName);
+        return true;
+    }
+    // The file keeps the old data: so does the record, and the dealer may try again.
+    record.getOwner() = oldOwner;
+    record.setTypeCode(oldType);
+    record.setIdYear(oldYear);
+    record.setIdNumber(oldNumber);
+    owner.Arrange();
+    return false;
 }
 
 void TDBMower::ShowChange()

@@ -7,6 +7,8 @@
 
 class RecordWindow;
 class TDBMowerList;
+struct RecordInput;
+struct RecordVerdict;
 class TVXLog;
 class TVXLogTime;
 class TVXMowerLog;
@@ -75,6 +77,13 @@ public:
     // The record window changed the owner data: the comments are stored, the
     // record is written and the list re-arranged.
     bool RecordChanged();
+    // The owner-data dialog's input, checked under its rules (validateOwnerData).
+    // When it passes, the record takes its owner data and machine identifier
+    // (the suffix stays) and RecordChanged follows: the file is written at
+    // once. False with the refusal in `verdict` when it does not pass; false
+    // with a passed verdict when the write failed (reported): the record then
+    // keeps its old data, as its file does.
+    bool ChangeOwnerData(const RecordInput& input, RecordVerdict& verdict);
 
     DeleteRule CanDeleteHistory(const TVXLogTime& date) const;
     // Deletes the history of that date after the dealer confirmed it, and

@@ -7,6 +7,7 @@
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "ui/TTVXLogTab.h"
+#include "ui/TchangeODataForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -202,8 +203,6 @@ void TChildForm::buildMenus()
     editionMenu_->setObjectName("Outils1");
     changeOwnerData_ = editionMenu_->addAction(QString(), this, &TChildForm::changeOwnerDataClick);
     changeOwnerData_->setObjectName("changeOwnerData");
-    // The owner-data dialog comes later; until then the item is shown, disabled.
-    changeOwnerData_->setEnabled(false);
     editionMenu_->addSeparator();
 
     // One pair of actions for the pop-up and the menu: both act on the active
@@ -369,8 +368,10 @@ void TChildForm::storeComments()
 
 void TChildForm::changeOwnerDataClick()
 {
-    // The owner-data dialog has the entry store the change (RecordChanged);
-    // the window then shows the new data.
+    // The dialog has the entry check, apply and write the change; the window
+    // then shows the record's data as they are.
+    TchangeODataForm dialog(mower_, user_, this);
+    dialog.exec();
     refreshGeneralInformation();
 }
 
