@@ -1,0 +1,240 @@
+#include "ui/TTVXOptionForm.h"
+
+#include "core/CLogger.h"
+#include "core/MessageNumbers.h"
+#include "core/TVXStringTable.h"
+#include "link/EComPort.h"
+#include "link/PortChoice.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QString message(std::uint16_t number)
+{
+    return QString::fromStdString(TVXStringTable::instance().getMessageText(number));
+}
+
+// The language names as the list has always shown them; the index is the language.
+const char* const LanguageNames[TVXStringTable::LanguageCount] = {
+    "English", "Français", "Italiano", "Dutch", "German",
+};
+
+const TVXStringTable::LocalizedText RefreshText = {
+    "Refresh", "Actualiser", "Aggiorna", "Vernieuwen", "Aktualisieren",
+};
+
+// Under the language list, in the language selected there: the dealer who
+// chose it reads it.
+const TVXStringTable::LocalizedText LanguageNoteText = {
+    "A new language shows at the next start.",
+    "Une nouvelle langue s'affiche au prochain démarrage.",
+    "Una nuova lingua appare al prossimo avvio.",
+    "Een nieuwe taal verschijnt bij de volgende start.",
+    "Eine neue Sprache erscheint beim nächsten Start.",
+};
+
+}  // namespace
+
+TTVXOptionForm::TTVXOptionForm(OptionTargets targets, QWidget* parent)
+    : QDialog(parent)
+    , targets_(std::move(targets))
+    , languageInForce_(TVXStringTable::instance().getLanguage())
+{
+    setObjectName("TVXOptionForm");
+    setModal(true);
+    buildLayout();
+    setCaptions();
+
+    const std::string current = targets_.currentPort();
+    const int chosen = fillPortList(readFreePorts().value_or(std::vector<std::string>()), current);
+    if (chosen >= 0 && ports_[chosen] != current)
+        storePort(ports_[chosen]);
+
+    autoScanCheckBox_->setChecked(*targets_.autoScan);
+    autoScanCheckBoxToggled(*targets_.autoScan);
+
+    const std::uint8_t language = *targets_.language;
+    LanguageComboBox_->setCurrentIndex(language < TVXStringTable::LanguageCount ? language : languageInForce_);
+    LanguageComboBoxChange(LanguageComboBox_->currentIndex());
+}
+
+void TTVXOptionForm::buildLayout()
+{
+    CommGroupBox_ = new QGroupBox(this);
+    CommGroupBox_->setObjectName("CommGroupBox");
+    autoScanCheckBox_ = new QCheckBox(CommGroupBox_);
+    autoScanCheckBox_->setObjectName("autoScanCheckBox");
+    portNumLabel_ = new QLabel(CommGroupBox_);
+    portNumLabel_->setObjectName("portNumLabel");
+    portListComboBox_ = new QComboBox(CommGroupBox_);
+    portListComboBox_->setObjectName("portListComboBox");
+    portListComboBox_->setEditable(false);
+    // Wide enough for /dev/ttyUSB10 while the list is empty, wider for a longer name.
+    portListComboBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    portListComboBox_->setMinimumContentsLength(13);
+    portNumLabel_->setBuddy(portListComboBox_);
+    refreshPortsButt_ = new QPushButton(CommGroupBox_);
+    refreshPortsButt_->setObjectName("refreshPortsButt");
+
+    auto* comm = new QGridLayout(CommGroupBox_);
+    comm->addWidget(autoScanCheckBox_, 0, 0, 1, 3);
+    comm->addWidget(portNumLabel_, 1, 0);
+    comm->addWidget(portListComboBox_, 1, 1);
+    comm->addWidget(refreshPortsButt_, 1, 2);
+    comm->setColumnStretch(1, 1);
+
+    LanguageGroupBox_ = new QGroupBox(this);
+    LanguageGroupBox_->setObjectName("LanguageGroupBox");
+    LanguageComboBox_ = new QComboBox(LanguageGroupBox_);
+    LanguageComboBox_->setObjectName("LanguageComboBox");
+    for (const char* name : LanguageNames)
+        LanguageComboBox_->addItem(QString::fromUtf8(name));
+    languageNoteLabel_ = new QLabel(LanguageGroupBox_);
+    languageNoteLabel_->setObjectName("languageNoteLabel");
+    // The note changes its language without the dialog changing its size:
+    // it keeps the room of the longest one.
+    int noteWidth = 0;
+    for (const char* note : LanguageNoteText) {
+        languageNoteLabel_->setText(QString::fromUtf8(note));
+        noteWidth = std::max(noteWidth, languageNoteLabel_->sizeHint().width());
+    }
+    languageNoteLabel_->setMinimumWidth(noteWidth);
+
+    auto* languages = new QVBoxLayout(LanguageGroupBox_);
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(LanguageComboBox_);
+    choice->addStretch(1);
+    languages->addLayout(choice);
+    languages->addWidget(languageNoteLabel_);
+
+    OKButt_ = new QPushButton(this);
+    OKButt_->setObjectName("OKButt");
+    OKButt_->setDefault(true);
+    exitButt_ = new QPushButton(this);
+    exitButt_->setObjectName("exitButt");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKButt_);
+    buttons->addWidget(exitButt_);
+
+    auto* column = new QVBoxLayout(this);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+    column->addWidget(CommGroupBox_);
+    column->addWidget(LanguageGroupBox_);
+    column->addLayout(buttons);
+
+    setTabOrder(autoScanCheckBox_, portListComboBox_);
+    setTabOrder(portListComboBox_, refreshPortsButt_);
+    setTabOrder(refreshPortsButt_, LanguageComboBox_);
+    setTabOrder(LanguageComboBox_, OKButt_);
+    setTabOrder(OKButt_, exitButt_);
+
+    connect(autoScanCheckBox_, &QCheckBox::toggled, this, &TTVXOptionForm::autoScanCheckBoxToggled);
+    connect(refreshPortsButt_, &QPushButton::clicked, this, &TTVXOptionForm::refreshPortsButtClick);
+    connect(LanguageComboBox_, &QComboBox::currentIndexChanged, this, &TTVXOptionForm::LanguageComboBoxChange);
+    connect(OKButt_, &QPushButton::clicked, this, &TTVXOptionForm::OKButtClick);
+    connect(exitButt_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TTVXOptionForm::setCaptions()
+{
+    setWindowTitle(message(Msg::OptionsTitle));
+    CommGroupBox_->setTitle(message(Msg::CommunicationGroup));
+    // Each caption takes, in tab order, the first letter that no caption
+    // before it took. The Communication group would reach the same control as
+    // AutoScan and takes none.
+    QString taken;
+    const auto withLetter = [&taken](QString caption) {
+        caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+        for (qsizetype i = 0; i < caption.size(); ++i) {
+            if (caption.at(i) == QLatin1Char('&')) {
+                ++i;  // a '&' of the text itself
+            } else if (caption.at(i).isLetterOrNumber() && !taken.contains(caption.at(i).toLower())) {
+                taken += caption.at(i).toLower();
+                return caption.insert(i, QLatin1Char('&'));
+            }
+        }
+        return caption;
+    };
+    autoScanCheckBox_->setText(withLetter("AutoScan"));
+    portNumLabel_->setText(withLetter(message(Msg::PortNumber)));
+    refreshPortsButt_->setText(withLetter(QString::fromStdString(TVXStringTable::instance().localized(RefreshText))));
+    LanguageGroupBox_->setTitle(withLetter(message(Msg::LanguageGroup)));
+    OKButt_->setText(withLetter("OK"));
+    exitButt_->setText(withLetter(message(Msg::AbortButton)));
+}
+
+std::optional<std::vector<std::string>> TTVXOptionForm::readFreePorts()
+{
+    try {
+        return targets_.listFreePorts();
+    } catch (const EComPort& error) {
+        CLogger::instance().log(std::string("Cannot list the serial ports: ") + error.what());
+        return std::nullopt;
+    }
+}
+
+int TTVXOptionForm::fillPortList(std::vector<std::string> ports, const std::string& wanted)
+{
+    ports_ = std::move(ports);
+    portListComboBox_->clear();
+    for (const std::string& name : ports_)
+        portListComboBox_->addItem(QString::fromStdString(name));
+    const int chosen = portChoice(ports_, wanted);
+    portListComboBox_->setCurrentIndex(chosen);
+    return chosen;
+}
+
+void TTVXOptionForm::storePort(const std::string& name)
+{
+    try {
+        targets_.setPort(name);
+    } catch (const EComPort& error) {
+        CLogger::instance().log("Impossible to set selected port " + name + ": " + error.what());
+    }
+}
+
+void TTVXOptionForm::refreshPortsButtClick()
+{
+    const int selected = portListComboBox_->currentIndex();
+    const std::string wanted = selected >= 0 ? ports_[selected] : targets_.currentPort();
+    if (std::optional<std::vector<std::string>> ports = readFreePorts())
+        fillPortList(std::move(*ports), wanted);
+}
+
+void TTVXOptionForm::autoScanCheckBoxToggled(bool checked)
+{
+    portNumLabel_->setEnabled(!checked);
+    portListComboBox_->setEnabled(!checked);
+    refreshPortsButt_->setEnabled(!checked);
+}
+
+void TTVXOptionForm::LanguageComboBoxChange(int index)
+{
+    if (index < 0)
+        return;
+    languageNoteLabel_->setText(QString::fromUtf8(LanguageNoteText[index]));
+    // Discreet while the language in force is selected, plain once it matters.
+    languageNoteLabel_->setForegroundRole(index == languageInForce_ ? QPalette::PlaceholderText
+                                                                    : QPalette::WindowText);
+}
+
+void TTVXOptionForm::OKButtClick()
+{
+    *targets_.autoScan = autoScanCheckBox_->isChecked();
+    const int selected = portListComboBox_->currentIndex();
+    if (selected >= 0)
+        storePort(ports_[selected]);
+    *targets_.language = static_cast<std::uint8_t>(LanguageComboBox_->currentIndex());
+    accept();
+}
