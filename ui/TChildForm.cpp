@@ -6,6 +6,7 @@
 #include "Component/TDBMower.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
+#include "ui/Mnemonics.h"
 #include "ui/TTVXLogTab.h"
 #include "ui/TchangeODataForm.h"
 
@@ -235,10 +236,16 @@ void TChildForm::setCaptions()
     serialCaption_->setText(text(Msg::MachineSerialLabel));
     softwareCaption_->setText(text(Msg::VersionLabel));
     bootloaderCaption_->setText(text(Msg::BootloaderLabel));
-    editionMenu_->setTitle(text(Msg::EditionMenu));
-    changeOwnerData_->setText(text(Msg::ModifyDataMenuItem));
-    deleteLog_->setText(text(Msg::DeleteMenuItem));
-    copyData_->setText(text(Msg::CopyDataMenuItem));
+    // The menu joins the main window's bar after its three menus: its
+    // mnemonic is a letter theirs left free.
+    Mnemonics bar;
+    for (std::uint16_t mainMenu : {Msg::FileMenu, Msg::ToolsMenu, Msg::WindowMenu})
+        bar.add(text(mainMenu));
+    editionMenu_->setTitle(bar.add(text(Msg::EditionMenu)));
+    Mnemonics items;
+    changeOwnerData_->setText(items.add(text(Msg::ModifyDataMenuItem)));
+    deleteLog_->setText(items.add(text(Msg::DeleteMenuItem)));
+    copyData_->setText(items.add(text(Msg::CopyDataMenuItem)));
 }
 
 void TChildForm::refreshGeneralInformation()

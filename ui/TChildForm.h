@@ -55,7 +55,7 @@ public:
     QMdiSubWindow* subWindow() const;
 
 public slots:
-    // Opens the owner-data dialog (disabled until that dialog exists).
+    // Opens the owner-data dialog; the general information is refreshed after it.
     void changeOwnerDataClick();
     // Deletes the active tab's history through the entry (it asks first).
     void deleteLogClick();

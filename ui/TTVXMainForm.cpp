@@ -1,6 +1,7 @@
 #include "ui/TTVXMainForm.h"
 
 #include "Class/TVXException.h"
+#include "Component/HistoryFiling.h"
 #include "Component/RecordImport.h"
 #include "Component/RecordWindows.h"
 #include "Component/TDBMowerList.h"
@@ -14,8 +15,11 @@
 #include "core/Version.h"
 #include "link/EComPort.h"
 #include "link/MowerLink.h"
+#include "ui/Mnemonics.h"
 #include "ui/MowerListView.h"
+#include "ui/QtRecordDialogs.h"
 #include "ui/QtUserInteraction.h"
+#include "ui/TTVXOptionForm.h"
 #include "ui/RecordWindowArea.h"
 #include "ui/TypePictures.h"
 
@@ -26,7 +30,10 @@
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QKeySequence>
+#include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolBar>
@@ -39,6 +46,12 @@ namespace {
 QString text(std::uint16_t message)
 {
     return QString::fromStdString(TVXStringTable::instance().getMessageText(message));
+}
+
+// The import dialog's filters; the .dat import starts on the first, the .bin import on the second.
+std::vector<FileFilter> importFilters()
+{
+    return {{"database", "*.dat"}, {"history", "*.bin"}, {"All files", "*.*"}};
 }
 
 }  // namespace
@@ -122,6 +135,7 @@ void TTVXMainForm::openDatabase(bool byName)
     case DatabaseLock::Result::InUse:
         logger.log("Database folder in use by another running program: " + databaseFolder_);
         user_->messageBox(MsgType::Error, DatabaseLock::inUseMessage(databaseFolder_), MbOK);
+        showDatabaseUnavailable(DatabaseLock::inUseMessage(databaseFolder_));
         return;
     case DatabaseLock::Result::Failed:
         logger.log("Cannot lock the database folder: " + databaseLock_.error());
@@ -191,6 +205,20 @@ void TTVXMainForm::buildLayout()
     cascMenuItem_ = WindowMenuItem_->addAction(QString(), this, &TTVXMainForm::cascMenuItemClick);
     cascMenuItem_->setObjectName("cascMenuItem");
 
+    loadHistMenuItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    updateMenuItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    ImportMenuItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    ImportBinMenuItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    // The platform's keys, and where it names none (or others) the usual ones too.
+    const auto standardKeysAnd = [](QKeySequence::StandardKey key, QKeySequence usual) {
+        QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+        if (!keys.contains(usual))
+            keys.append(usual);
+        return keys;
+    };
+    ExitMenuItem_->setShortcuts(standardKeysAnd(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    configMenuItem_->setShortcuts(standardKeysAnd(QKeySequence::Preferences, QKeySequence(Qt::CTRL | Qt::Key_Comma)));
+
     ToolBar1_ = addToolBar(QString());
     ToolBar1_->setObjectName("ToolBar1");
     ToolBar1_->setMovable(false);
@@ -243,23 +271,28 @@ void TTVXMainForm::buildLayout()
 void TTVXMainForm::setCaptions()
 {
     setWindowTitle(QString(" Quorvane  %1.%2").arg(QUORVANE_VERSION_MAJOR).arg(QUORVANE_VERSION_MINOR));
-    FileMenuItem_->setTitle(text(Msg::FileMenu));
-    ImportMenuItem_->setText(text(Msg::ImportRecordMenuItem));
-    ImportBinMenuItem_->setText(text(Msg::ImportHistoryMenuItem));
-    ExitMenuItem_->setText(text(Msg::ExitMenuItem));
-    ToolMenuItem_->setTitle(text(Msg::ToolsMenu));
-    updateMenuItem_->setText(text(Msg::UpgradeMenuItem));
-    loadHistMenuItem_->setText(text(Msg::LoadHistoryMenuItem));
-    configMenuItem_->setText(text(Msg::OptionsMenuItem));
-    WindowMenuItem_->setTitle(text(Msg::WindowMenu));
-    cascMenuItem_->setText(text(Msg::CascadeMenuItem));
+    Mnemonics bar;
+    FileMenuItem_->setTitle(bar.add(text(Msg::FileMenu)));
+    ToolMenuItem_->setTitle(bar.add(text(Msg::ToolsMenu)));
+    WindowMenuItem_->setTitle(bar.add(text(Msg::WindowMenu)));
+    Mnemonics file;
+    ImportMenuItem_->setText(file.add(text(Msg::ImportRecordMenuItem)));
+    ImportBinMenuItem_->setText(file.add(text(Msg::ImportHistoryMenuItem)));
+    ExitMenuItem_->setText(file.add(text(Msg::ExitMenuItem)));
+    Mnemonics tools;
+    updateMenuItem_->setText(tools.add(text(Msg::UpgradeMenuItem)));
+    loadHistMenuItem_->setText(tools.add(text(Msg::LoadHistoryMenuItem)));
+    configMenuItem_->setText(tools.add(text(Msg::OptionsMenuItem)));
+    Mnemonics window;
+    cascMenuItem_->setText(window.add(text(Msg::CascadeMenuItem)));
     upgradeToolButt_->setText(text(Msg::UpgradeButton));
     upgradeToolButt_->setToolTip(text(Msg::UpgradeMenuItem));
     uploadToolButt_->setText(text(Msg::LoadHistoryButton));
     uploadToolButt_->setToolTip(text(Msg::LoadHistoryMenuItem));
     dbMLGroupBox_->setTitle(text(Msg::SortGroup));
-    MachineIdRadioButt_->setText(text(Msg::SortByMachineId));
-    NameRadioButt_->setText(text(Msg::SortByName));
+    Mnemonics sort;
+    MachineIdRadioButt_->setText(sort.add(text(Msg::SortByMachineId)));
+    NameRadioButt_->setText(sort.add(text(Msg::SortByName)));
     mowerListView_->setCaptions();
     fitSortGroup();
 }
@@ -279,8 +312,35 @@ void TTVXMainForm::createDialogs()
     if (statusForm_ == nullptr) {
         statusForm_ = new TStatusForm(this);
         statusForm_->hide();
-        link_ = std::make_unique<MowerLink>(ComPort, SystemClock::instance(), *user_, *statusForm_, autoScan);
+        link_ = std::make_unique<MowerLink>(ComPort, SystemClock::instance(), *user_, *statusForm_, autoScan,
+                                            portLister_ ? portLister_ : MowerLink::systemPorts());
     }
+    if (recordDialogs_ == nullptr && mowerList_)
+        recordDialogs_ = std::make_unique<QtRecordDialogs>(*mowerList_, *user_, this);
+    if (optionForm_ == nullptr) {
+        OptionTargets targets;
+        targets.listFreePorts = [this]() { return link_->listFreePorts(); };
+        targets.currentPort = [this]() { return ComPort.GetPort(); };
+        targets.setPort = [this](const std::string& name) { setPort(name); };
+        targets.autoScan = &autoScan;
+        targets.language = &language;
+        optionForm_ = new TTVXOptionForm(std::move(targets), this);
+        optionForm_->hide();
+    }
+}
+
+void TTVXMainForm::showDatabaseUnavailable(const std::string& reason)
+{
+    // Upgrading needs no database; everything that files or reads records does.
+    for (QAction* action : {ImportMenuItem_, ImportBinMenuItem_, loadHistMenuItem_, uploadToolButt_})
+        action->setEnabled(false);
+    for (QWidget* control : std::initializer_list<QWidget*> {MachineIdRadioButt_, NameRadioButt_, mowerListView_})
+        control->setEnabled(false);
+    auto* why = new QLabel(QString::fromStdString(reason), statusBar());
+    why->setObjectName("databaseStatusLabel");
+    why->setWordWrap(true);
+    statusBar()->addWidget(why, 1);
+    statusBar()->setObjectName("StatusBar");
 }
 
 void TTVXMainForm::setPort(const std::string& name)
@@ -382,7 +442,15 @@ void TTVXMainForm::updateMenuItemClick()
     });
 }
 
-void TTVXMainForm::loadHistMenuItemClick() {}
+void TTVXMainForm::loadHistMenuItemClick()
+{
+    TDBMowerList* list = mowerList();
+    if (!link_ || list == nullptr)
+        return;
+    CommandScope running(*this);
+    if (link_->downloadHistory(infoFrame, historyImage))
+        fileHistory(infoFrame, historyImage, *list, *recordDialogs_, *user_, SystemClock::instance());
+}
 
 void TTVXMainForm::ImportMenuItemClick()
 {
@@ -390,15 +458,26 @@ void TTVXMainForm::ImportMenuItemClick()
     if (list == nullptr)
         return;
     CommandScope running(*this);
-    const auto path = user_->chooseOpenFile(
-        std::string(), {{"database", "*.dat"}, {"history", "*.bin"}, {"All files", "*.*"}}, 1);
-    if (path)
+    if (const auto path = user_->chooseOpenFile(std::string(), importFilters(), 1))
         importDatFile(*path, *list, *user_);
 }
 
-void TTVXMainForm::ImportBinMenuItemClick() {}
+void TTVXMainForm::ImportBinMenuItemClick()
+{
+    TDBMowerList* list = mowerList();
+    if (list == nullptr)
+        return;
+    CommandScope running(*this);
+    const auto path = user_->chooseOpenFile(std::string(), importFilters(), 2);
+    if (path && readBinFile(*path, infoFrame, historyImage, *user_))
+        fileHistory(infoFrame, historyImage, *list, *recordDialogs_, *user_, SystemClock::instance());
+}
 
-void TTVXMainForm::configMenuItemClick() {}
+void TTVXMainForm::configMenuItemClick()
+{
+    if (optionForm_)
+        optionForm_->exec();
+}
 
 void TTVXMainForm::ExitMenuItemClick()
 {

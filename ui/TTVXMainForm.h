@@ -10,7 +10,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -26,6 +29,8 @@ class UserInteraction;
 class MowerLink;
 class TDBMowerList;
 class RecordWindowArea;
+class QtRecordDialogs;
+class TTVXOptionForm;
 
 // The application's frame and state: settings, trace log, catalogue, the
 // hand-over buffers between reading a history and filing it, and the commands
@@ -51,6 +56,9 @@ public:
     TComPort ComPort;
 
     const std::string& currentPort() const { return ComPort.GetPort(); }
+    // The ports the link and the options dialog look at; the system's unless
+    // set before createDialogs (tests hand their own pseudo-terminals).
+    void setPortLister(std::function<std::vector<std::string>()> lister) { portLister_ = std::move(lister); }
     // Passes the name to the port; an open port is closed and the new name opened.
     void setPort(const std::string& name);
     bool sortByName() const;
@@ -104,6 +112,9 @@ private:
     void openDatabase(bool sortByName);
     void FormClose();
     void reportShutdownFailure(const std::string& text);
+    // Another running copy holds the database: its commands are disabled and
+    // the status line says why.
+    void showDatabaseUnavailable(const std::string& reason);
 
     AppPaths paths_;
     IniFile ini_;
@@ -117,6 +128,9 @@ private:
     std::unique_ptr<RecordWindowArea> recordWindows_;
     std::unique_ptr<TDBMowerList> mowerList_;
     std::unique_ptr<MowerLink> link_;
+    std::function<std::vector<std::string>()> portLister_;
+    std::unique_ptr<QtRecordDialogs> recordDialogs_;
+    TTVXOptionForm* optionForm_ = nullptr;
 
     std::unique_ptr<QtUserInteraction> ownUser_;
     UserInteraction* user_;

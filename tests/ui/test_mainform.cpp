@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QGroupBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -52,9 +53,10 @@ private slots:
             QCOMPARE(form.language, 1);
             QVERIFY(form.autoScan);
             QCOMPARE(form.currentPort(), std::string("COM1"));
-            QCOMPARE(form.findChild<QMenu*>("FileMenuItem")->title(), QString("Fichier"));
-            QCOMPARE(form.findChild<QMenu*>("ToolMenuItem")->title(), QString("Outils"));
-            QCOMPARE(form.findChild<QMenu*>("WindowMenuItem")->title(), QString::fromUtf8("Fenêtre"));
+            // Each title has its own mnemonic: Fichier took the F.
+            QCOMPARE(form.findChild<QMenu*>("FileMenuItem")->title(), QString("&Fichier"));
+            QCOMPARE(form.findChild<QMenu*>("ToolMenuItem")->title(), QString("&Outils"));
+            QCOMPARE(form.findChild<QMenu*>("WindowMenuItem")->title(), QString::fromUtf8("F&enêtre"));
             QVERIFY(form.findChild<QRadioButton*>("MachineIdRadioButt")->isChecked());
             QVERIFY(QFileInfo(dir.filePath("database")).isDir());
             form.close();
@@ -77,7 +79,7 @@ private slots:
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
         ScriptedUser user;
         TTVXMainForm form(paths, &user);
-        QCOMPARE(form.findChild<QMenu*>("FileMenuItem")->title(), QString("File"));
+        QCOMPARE(form.findChild<QMenu*>("FileMenuItem")->title(), QString("&File"));
         QVERIFY(form.findChild<QRadioButton*>("NameRadioButt")->isChecked());
         QVERIFY(!form.findChild<QRadioButton*>("MachineIdRadioButt")->isChecked());
         QVERIFY(!form.autoScan);
@@ -122,6 +124,13 @@ private slots:
             QCOMPARE(secondUser.texts.size(), std::size_t(1));
             QVERIFY(secondUser.texts[0].find(first.databaseFolder()) != std::string::npos);
             QVERIFY(second.mowerList() == nullptr);
+            // What needs the database is disabled, and the status line says why.
+            for (const char* name : {"ImportMenuItem", "ImportBinMenuItem", "loadHistMenuItem", "uploadToolButt"})
+                QVERIFY2(!second.findChild<QAction*>(name)->isEnabled(), name);
+            QVERIFY(second.findChild<QAction*>("updateMenuItem")->isEnabled());
+            auto* why = second.findChild<QLabel*>("databaseStatusLabel");
+            QVERIFY(why);
+            QCOMPARE(why->text().toStdString(), secondUser.texts[0]);
             second.close();
         }
         first.close();
