@@ -1,5 +1,7 @@
 #include "ui/MachineIdFields.h"
 
+#include "ui/Mnemonics.h"
+
 #include "Component/MowerTypes.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
@@ -285,22 +287,7 @@ bool MachineIdFields::eventFilter(QObject* watched, QEvent* event)
 
 void setButtonTexts(std::initializer_list<std::pair<QAbstractButton*, std::string>> buttons)
 {
-    QString taken;
-    for (const auto& [button, caption] : buttons) {
-        QString shown = QString::fromStdString(caption);
-        shown.replace(QLatin1Char('&'), QLatin1String("&&"));
-        for (qsizetype i = 0; i < shown.size(); ++i) {
-            const QChar c = shown.at(i).toLower();
-            if (shown.at(i) == QLatin1Char('&')) {
-                ++i;  // a literal '&' of the text
-                continue;
-            }
-            if (c.isLetterOrNumber() && !taken.contains(c)) {
-                taken += c;
-                shown.insert(i, QLatin1Char('&'));
-                break;
-            }
-        }
-        button->setText(shown);
-    }
+    Mnemonics letters;
+    for (const auto& [button, caption] : buttons)
+        button->setText(letters.add(QString::fromStdString(caption)));
 }

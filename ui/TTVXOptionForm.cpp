@@ -1,5 +1,7 @@
 #include "ui/TTVXOptionForm.h"
 
+#include "ui/Mnemonics.h"
+
 #include "core/CLogger.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
@@ -153,19 +155,8 @@ void TTVXOptionForm::setCaptions()
     // Each caption takes, in tab order, the first letter that no caption
     // before it took. The Communication group would reach the same control as
     // AutoScan and takes none.
-    QString taken;
-    const auto withLetter = [&taken](QString caption) {
-        caption.replace(QLatin1Char('&'), QLatin1String("&&"));
-        for (qsizetype i = 0; i < caption.size(); ++i) {
-            if (caption.at(i) == QLatin1Char('&')) {
-                ++i;  // a '&' of the text itself
-            } else if (caption.at(i).isLetterOrNumber() && !taken.contains(caption.at(i).toLower())) {
-                taken += caption.at(i).toLower();
-                return caption.insert(i, QLatin1Char('&'));
-            }
-        }
-        return caption;
-    };
+    Mnemonics letters;
+    const auto withLetter = [&letters](const QString& caption) { return letters.add(caption); };
     autoScanCheckBox_->setText(withLetter("AutoScan"));
     portNumLabel_->setText(withLetter(message(Msg::PortNumber)));
     refreshPortsButt_->setText(withLetter(QString::fromStdString(TVXStringTable::instance().localized(RefreshText))));
