@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev libgl-dev
-    qt6-svg-dev fonts-liberation
+    qt6-svg-dev fonts-liberation qt6-translations-l10n
     libsimpleini-dev
     libgtest-dev libgmock-dev
     zlib1g-dev

@@ -21,6 +21,7 @@
 #include "ui/QtUserInteraction.h"
 #include "ui/TTVXOptionForm.h"
 #include "ui/RecordWindowArea.h"
+#include "ui/ToolkitTexts.h"
 #include "ui/TypePictures.h"
 
 #include <QAction>
@@ -78,6 +79,7 @@ TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget
 
     language = settings.language;
     TVXStringTable::instance().setLanguage(language);
+    useToolkitTexts(language);
 
     databaseFolder_ = paths_.databaseFolder(settings.dbPath);
     try {
