@@ -21,6 +21,7 @@
 #include "ui/QtUserInteraction.h"
 #include "ui/TTVXOptionForm.h"
 #include "ui/RecordWindowArea.h"
+#include "ui/ResponsiveClock.h"
 #include "ui/ToolkitTexts.h"
 #include "ui/TypePictures.h"
 
@@ -312,9 +313,10 @@ void TTVXMainForm::fitSortGroup()
 void TTVXMainForm::createDialogs()
 {
     if (statusForm_ == nullptr) {
+        linkClock_ = std::make_unique<ResponsiveClock>(SystemClock::instance());
         statusForm_ = new TStatusForm(this);
         statusForm_->hide();
-        link_ = std::make_unique<MowerLink>(ComPort, SystemClock::instance(), *user_, *statusForm_, autoScan,
+        link_ = std::make_unique<MowerLink>(ComPort, *linkClock_, *user_, *statusForm_, autoScan,
                                             portLister_ ? portLister_ : MowerLink::systemPorts());
     }
     if (recordDialogs_ == nullptr && mowerList_)

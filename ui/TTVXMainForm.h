@@ -29,6 +29,7 @@ class UserInteraction;
 class MowerLink;
 class TDBMowerList;
 class RecordWindowArea;
+class ResponsiveClock;
 class QtRecordDialogs;
 class TTVXOptionForm;
 
@@ -127,6 +128,7 @@ private:
     DatabaseLock databaseLock_;
     std::unique_ptr<RecordWindowArea> recordWindows_;
     std::unique_ptr<TDBMowerList> mowerList_;
+    std::unique_ptr<ResponsiveClock> linkClock_;
     std::unique_ptr<MowerLink> link_;
     std::function<std::vector<std::string>()> portLister_;
     std::unique_ptr<QtRecordDialogs> recordDialogs_;
