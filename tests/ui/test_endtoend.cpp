@@ -9,6 +9,7 @@
 #include "Component/TDBMowerList.h"
 #include "core/AppPaths.h"
 #include "support/RecordDialogDealer.h"
+#include "support/SimulatorProcess.h"
 #include "support/ScriptedUser.h"
 #include "ui/TTVXMainForm.h"
 
@@ -34,47 +35,6 @@ namespace {
 
 const std::string BuildDir = QUORVANE_BUILD_DIR;
 
-// The simulator in a child process; its pty path is its first line.
-class Simulator {
-public:
-    explicit Simulator(std::vector<std::string> args)
-    {
-        int out[2];
-        if (pipe(out) != 0)
-            return;
-        args.insert(args.begin(), {BuildDir + "/quorvane-mowersim", "--no-pacing", "--exit-after", "60"});
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        char c = 0;
-        while (read(out[0], &c, 1) == 1 && c != '\n')
-            pty_ += c;
-        close(out[0]);
-    }
-    ~Simulator()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& pty() const { return pty_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string pty_;
-};
-
 void writeSettings(const QString& path, const std::string& port)
 {
     std::ofstream(path.toStdString(), std::ios::binary)
@@ -90,7 +50,7 @@ private slots:
     void aHistoryFromAnUnknownMowerBecomesANewRecordThatSurvivesARestart()
     {
         QTemporaryDir dir;
-        Simulator mower({"--serial", "79757294", "--type", "36", "--events", "120"});  // 0x04C0FFEE
+        SimulatorProcess mower(BuildDir + "/quorvane-mowersim", {"--serial", "79757294", "--type", "36", "--events", "120"});  // 0x04C0FFEE
         QVERIFY(!mower.pty().empty());
         writeSettings(dir.filePath("quorvane.INI"), mower.pty());
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
