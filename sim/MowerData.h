@@ -11,10 +11,8 @@ struct MowerData {
     HistoryImage image {};
 };
 
-// A plausible image: option flags, language, sleep ranges, statistics,
-// setup bytes, parameters and the given number of events (not wrapped).
-HistoryImage generateHistoryImage(int events);
-
-// Builds the data from the options: the image file or a generated image, then
-// the frame fields. False with the reason when the image file is unusable.
+// Builds the data from the options: the image file's frame or the default one,
+// the frame fields given, then the image file's image or one generated for
+// this mower (seeded by its serial number, its events ending now). False with
+// the reason when the image file is unusable.
 bool buildMowerData(const SimOptions& options, MowerData& data, std::string& error);

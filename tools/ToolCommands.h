@@ -10,3 +10,4 @@ int runPorts(const std::vector<std::string>& args);
 int runDownload(const std::vector<std::string>& args);
 int runUpgrade(const std::vector<std::string>& args);
 int runCheck(const std::vector<std::string>& args);
+int runSample(const std::vector<std::string>& args);

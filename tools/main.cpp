@@ -16,7 +16,9 @@ void usage()
                "  ports                                         list the free serial ports\n"
                "  download (--port NAME | --scan) --out FILE.bin  read a mower's history\n"
                "  upgrade (--port NAME | --scan) [--yes] FILE.TVF program a mower's firmware\n"
-               "  check DBDIR [--repair]                        check a database folder\n",
+               "  check DBDIR [--repair]                        check a database folder\n"
+               "  sample DBDIR --records N [--seed S] [--bin FILE.bin] [--tvf FILE.TVF]\n"
+               "                                                write a made-up database (and sample files)\n",
                stderr);
 }
 
@@ -42,6 +44,8 @@ int main(int argc, char** argv)
             return runUpgrade(args);
         if (command == "check")
             return runCheck(args);
+        if (command == "sample")
+            return runSample(args);
         if (command == "--help" || command == "-h" || command == "help") {
             usage();
             return 0;
