@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Renders the pictures of the user guide (docs/user-guide.md) off screen:
+# installs what is missing, builds the renderer and the command-line tool,
+# and writes the PNG files into build/screenshots/. The windows run on a
+# sample database in a temporary folder: the dealer's own settings and
+# database are never opened.
+#
+#   bash scripts/screenshots.sh [--build DIR] [--out DIR]
+#
+#   --build DIR   the build folder (build/ by default, as scripts/run.sh)
+#   --out DIR     where the pictures go (build/screenshots/ by default)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=build
+out=build/screenshots
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --build) build=${2:?--build needs a folder}; shift 2 ;;
+        --out) out=${2:?--out needs a folder}; shift 2 ;;
+        *) echo "usage: bash scripts/screenshots.sh [--build DIR] [--out DIR]" >&2; exit 2 ;;
+    esac
+done
+
+bash scripts/install-deps.sh
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target quorvane-screenshots quorvane-tool
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The tool's sample database when the tool has the command; otherwise the
+# renderer makes its own.
+database_args=()
+if "$build/quorvane-tool" --help 2>&1 | grep -q '^ *sample '; then
+    if "$build/quorvane-tool" sample "$work/database" --records 40 >/dev/null; then
+        database_args=(--database "$work/database")
+    else
+        echo "quorvane-tool sample failed: the renderer's own sample database is used" >&2
+    fi
+fi
+
+mkdir -p "$out"
+rm -f "$out"/*.png
+QT_QPA_PLATFORM=offscreen "$build/quorvane-screenshots" --out "$out" "${database_args[@]}" >/dev/null
+echo "Pictures written to $out/:"
+ls "$out"
