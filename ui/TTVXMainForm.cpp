@@ -359,6 +359,16 @@ bool TTVXMainForm::sortByName() const
 
 void TTVXMainForm::closeEvent(QCloseEvent* event)
 {
+    // While a link command waits, the window still answers the desktop, so a
+    // click on the close box arrives in the middle of it: an upgrade is never
+    // cut short, the window closes when the command ends.
+    if (runningCommands_ > 0) {
+        if (!closeWhenCommandEnds_)
+            CLogger::instance().log("Closing when the running command ends");
+        closeWhenCommandEnds_ = true;
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

@@ -6,16 +6,20 @@
 #include <unistd.h>
 #include <vector>
 
-// The mower simulator in a child process, without line pacing; its
+// The mower simulator in a child process, without line pacing unless asked; its
 // pseudo-terminal's path is the first line it prints. Ended with the object.
 class SimulatorProcess {
 public:
-    SimulatorProcess(const std::string& program, std::vector<std::string> args)
+    // Paced, the simulator answers at the line's real speed.
+    SimulatorProcess(const std::string& program, std::vector<std::string> args, bool paced = false)
     {
         int out[2];
         if (pipe(out) != 0)
             return;
-        args.insert(args.begin(), {program, "--no-pacing", "--exit-after", "60"});
+        args.insert(args.begin(), {"--exit-after", "60"});
+        if (!paced)
+            args.insert(args.begin(), "--no-pacing");
+        args.insert(args.begin(), program);
         pid_ = fork();
         if (pid_ == 0) {
             dup2(out[1], STDOUT_FILENO);

@@ -9,6 +9,7 @@
 #include "core/CLogger.h"
 #include "support/RecordDialogDealer.h"
 #include "support/SampleDatabase.h"
+#include "support/SimulatorProcess.h"
 #include "support/ScriptedUser.h"
 #include "ui/TTVXMainForm.h"
 
@@ -119,6 +120,31 @@ private slots:
         QCOMPARE(created->GetMachineIdText(), std::string("WK-07-123-00"));
         QVERIFY(std::filesystem::exists(database() / "04000999.dat"));
         form.close();
+    }
+
+    void aCloseAskedForDuringAnUpgradeWaitsForItsEnd()
+    {
+        // At the line's real pace the upgrade lasts seconds, and the window
+        // answers the desktop meanwhile: the close box is clicked then.
+        SimulatorProcess mower(std::string(QUORVANE_BUILD_DIR) + "/quorvane-mowersim", {}, true);
+        QVERIFY(!mower.pty().empty());
+        std::ofstream(dir_->filePath("quorvane.INI").toStdString())
+            << "[GENERAL]\r\nLANGUAGE=0\r\n[COM]\r\nAUTO=0\r\nPORT=" << mower.pty() << "\r\n";
+        user_.openAnswer = std::string(QUORVANE_SOURCE_DIR) + "/sim/samples/demo.TVF";
+        TTVXMainForm form(paths_, &user_);
+        form.setPortLister([&] { return std::vector<std::string> {mower.pty()}; });
+        form.createDialogs();
+        form.show();
+        bool closedDuringUpgrade = false;
+        QTimer::singleShot(300, &form, [&] {
+            form.close();
+            closedDuringUpgrade = !form.isVisible();
+        });
+        action(form, "updateMenuItem")->trigger();
+        QVERIFY(!closedDuringUpgrade);
+        QVERIFY(!user_.plain.empty());
+        QCOMPARE(user_.plain.back(), std::string("Upgrade done."));
+        QTRY_VERIFY(!form.isVisible());  // and then it closed
     }
 
     void theCommandsHaveTheirUsualKeys()
