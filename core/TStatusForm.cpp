@@ -6,13 +6,15 @@
 #include <QProgressBar>
 #include <QScreen>
 
+#include <algorithm>
+
 TStatusForm::TStatusForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint)
     , messageLabel_(new QLabel(this))
     , progressBar_(new QProgressBar(this))
 {
     setObjectName("StatusForm");
-    setFixedSize(165, 76);
+    setFixedSize(BaseWidth, BaseHeight);
     messageLabel_->setObjectName("messageLabel");
     messageLabel_->move(20, 13);
     messageLabel_->resize(140, 16);
@@ -43,6 +45,15 @@ void TStatusForm::setText(const std::string& text)
 {
     messageLabel_->setText(QString::fromStdString(text));
     messageLabel_->adjustSize();
+    // 165 pixels hold the English texts; a longer one (French, a long port
+    // name) widens the window, which stays centred, instead of being cut.
+    const int width = std::max(BaseWidth, messageLabel_->x() + messageLabel_->width() + 20);
+    if (width != this->width()) {
+        const QPoint centre = geometry().center();
+        setFixedSize(width, BaseHeight);
+        progressBar_->resize(width - 44, progressBar_->height());
+        move(centre - rect().center());
+    }
     repaintNow();
 }
 

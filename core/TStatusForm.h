@@ -13,6 +13,9 @@ class QProgressBar;
 class TStatusForm : public QWidget, public ProgressWindow {
     Q_OBJECT
 public:
+    static constexpr int BaseWidth = 165;
+    static constexpr int BaseHeight = 76;
+
     explicit TStatusForm(QWidget* parent = nullptr);
 
     void setCaption(const std::string& caption) override;

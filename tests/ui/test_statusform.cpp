@@ -27,8 +27,25 @@ private slots:
         QCOMPARE(form.windowTitle(), QString("Recherche"));
         QCOMPARE(form.messageLabel()->text(), QString("COM3"));
         QCOMPARE(form.progressBar()->value(), 4096);
+        QCOMPARE(form.size(), QSize(165, 76));  // a short text keeps the window's size
         form.hideWindow();
         QVERIFY(!form.isVisible());
+    }
+
+    void aLongTextWidensTheWindowInsteadOfBeingCut()
+    {
+        TStatusForm form;
+        form.showWindow();
+        const QPoint centre = form.geometry().center();
+        form.setText("Chargement de l'historique");
+        const QLabel* label = form.messageLabel();
+        QVERIFY(label->width() >= label->sizeHint().width());
+        QVERIFY(label->geometry().right() < form.width() - 10);
+        QCOMPARE(form.height(), 76);
+        QCOMPARE(form.progressBar()->geometry().right() + 1, form.width() - 24);
+        QVERIFY2((form.geometry().center() - centre).manhattanLength() <= 4, qPrintable(QString("%1,%2 vs %3,%4").arg(form.geometry().center().x()).arg(form.geometry().center().y()).arg(centre.x()).arg(centre.y())));
+        form.setText("COM3");
+        QCOMPARE(form.size(), QSize(165, 76));
     }
 };
 
