@@ -1,5 +1,7 @@
 #include "ui/QtUserInteraction.h"
 
+#include "ui/FileFilters.h"
+
 #include "core/CLogger.h"
 
 #include <QApplication>
@@ -30,20 +32,11 @@ void reportUnanswered(const std::string& text)
         CLogger::instance().log("Not shown, the session is ending: " + text);
 }
 
-QString filterString(const std::vector<FileFilter>& filters)
-{
-    QStringList parts;
-    for (const FileFilter& f : filters)
-        parts << QString::fromStdString(f.description + " (" + f.pattern + ")");
-    return parts.join(";;");
-}
-
 QString selectedFilter(const std::vector<FileFilter>& filters, int filterIndex)
 {
     if (filterIndex < 1 || filterIndex > static_cast<int>(filters.size()))
         return {};
-    const FileFilter& f = filters[static_cast<std::size_t>(filterIndex - 1)];
-    return QString::fromStdString(f.description + " (" + f.pattern + ")");
+    return qtFilterEntry(filters[static_cast<std::size_t>(filterIndex - 1)]);
 }
 
 QMessageBox::StandardButtons toQt(unsigned buttons)
@@ -130,7 +123,7 @@ std::optional<std::string> QtUserInteraction::chooseOpenFile(const std::string& 
         return std::nullopt;
     QString selected = selectedFilter(filters, filterIndex);
     const QString file = QFileDialog::getOpenFileName(parent_, QString::fromStdString(title), QString(),
-                                                      filterString(filters), &selected);
+                                                      qtFilterList(filters), &selected);
     if (file.isEmpty())
         return std::nullopt;
     return file.toStdString();
@@ -142,11 +135,19 @@ std::optional<std::string> QtUserInteraction::chooseSaveFile(const std::string& 
 {
     if (noOneToAsk)
         return std::nullopt;
-    QString selected = selectedFilter(filters, filterIndex);
-    const QString file = QFileDialog::getSaveFileName(parent_, QString::fromStdString(title),
-                                                      QString::fromStdString(suggestedName),
-                                                      filterString(filters), &selected);
-    if (file.isEmpty())
+    // A dialog of our own rather than the static call, so that a name typed
+    // without an extension gets the chosen filter's and the dialog still asks
+    // before it replaces a file of that name.
+    QFileDialog dialog(parent_, QString::fromStdString(title), QString::fromStdString(suggestedName),
+                       qtFilterList(filters));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QString selected = selectedFilter(filters, filterIndex);
+    if (!selected.isEmpty())
+        dialog.selectNameFilter(selected);
+    dialog.setDefaultSuffix(firstSuffix(dialog.selectedNameFilter()));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& filter) { dialog.setDefaultSuffix(firstSuffix(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return file.toStdString();
+    return dialog.selectedFiles().first().toStdString();
 }
