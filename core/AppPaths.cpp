@@ -15,12 +15,14 @@ std::string parentOf(const std::string& path)
     return parent.empty() ? std::string(".") : parent;
 }
 
-std::string userConfigFolder()
+// $<variable>/quorvane when the variable holds an absolute path (the XDG
+// rule: a relative one is ignored), else $HOME/<underHome>/quorvane.
+std::string userFolder(const char* variable, const char* underHome)
 {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/')
+    if (const char* xdg = std::getenv(variable); xdg != nullptr && *xdg == '/')
         return std::string(xdg) + "/quorvane";
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-        return std::string(home) + "/.config/quorvane";
+        return std::string(home) + "/" + underHome + "/quorvane";
     return "/tmp/quorvane";
 }
 
@@ -28,19 +30,26 @@ std::string userConfigFolder()
 
 AppPaths AppPaths::inFolder(const std::string& folder, const std::string& baseName)
 {
-    return {folder + "/" + baseName + ".INI", folder + "/" + baseName + ".log"};
+    return {folder + "/" + baseName + ".INI", folder + "/" + baseName + ".log", {}};
 }
 
 AppPaths AppPaths::forExecutable(const std::string& executablePath)
 {
-    const std::string folder = parentOf(executablePath);
+    return forExecutable(executablePath, ::access(parentOf(executablePath).c_str(), W_OK) == 0);
+}
+
+AppPaths AppPaths::forExecutable(const std::string& executablePath, bool folderWritable)
+{
     const std::string name = std::filesystem::path(executablePath).stem().string();
-    if (::access(folder.c_str(), W_OK) == 0)
-        return inFolder(folder, name);
-    const std::string config = userConfigFolder();
+    if (folderWritable)
+        return inFolder(parentOf(executablePath), name);
+    const std::string config = userFolder("XDG_CONFIG_HOME", ".config");
     std::string ignored;
     makeFolders(config, ignored);
-    return inFolder(config, name);
+    AppPaths paths = inFolder(config, name);
+    // The main window creates it when it opens the database.
+    paths.defaultDatabaseFolder = userFolder("XDG_DATA_HOME", ".local/share") + "/database";
+    return paths;
 }
 
 std::string AppPaths::folder() const
@@ -52,6 +61,8 @@ std::string AppPaths::databaseFolder(const std::string& dbPath) const
 {
     if (!dbPath.empty())
         return dbPath;
+    if (!defaultDatabaseFolder.empty())
+        return defaultDatabaseFolder;
     return folder() + "/database";
 }
 

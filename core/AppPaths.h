@@ -6,16 +6,24 @@
 struct AppPaths {
     std::string settingsFile;  // ".../quorvane.INI"
     std::string logFile;       // ".../quorvane.log"
+    // Where an empty DBPATH puts the database; when empty, "database" beside
+    // the settings file.
+    std::string defaultDatabaseFolder;
 
-    // Beside the executable when that folder is writable, otherwise in the
-    // user's configuration folder ($XDG_CONFIG_HOME/quorvane, created on demand).
+    // Beside the executable when that folder is writable (a build folder, a
+    // dealer's own copy): settings, log and database/ all there. Otherwise (an
+    // installed program in /usr/bin) settings and log in the user's
+    // configuration folder ($XDG_CONFIG_HOME/quorvane, created on demand) and
+    // the database in $XDG_DATA_HOME/quorvane/database.
     static AppPaths forExecutable(const std::string& executablePath);
+    // The same choice with the folder's writability given, not looked up.
+    static AppPaths forExecutable(const std::string& executablePath, bool folderWritable);
     // Both files in the given folder.
     static AppPaths inFolder(const std::string& folder, const std::string& baseName = "quorvane");
 
     std::string folder() const;
-    // The database folder a DBPATH names; an empty DBPATH means "database"
-    // beside the settings file.
+    // The database folder a DBPATH names; an empty DBPATH means the default
+    // database folder.
     std::string databaseFolder(const std::string& dbPath) const;
 };
 
