@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev
     zlib1g-dev
     clang libclang-rt-dev
+    dpkg-dev desktop-file-utils appstream
 )
 
 missing=()
