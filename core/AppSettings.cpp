@@ -13,6 +13,7 @@ void AppSettings::readFrom(const IniFile& ini)
     dbPath = ini.readString("FILEPATH", "DBPATH", defaults.dbPath);
     port = ini.readString("COM", "PORT", defaults.port);
     autoScan = ini.readBool("COM", "AUTO", defaults.autoScan);
+    wireLog = ini.readString("COM", "WIRELOG", defaults.wireLog);
     sortByName = ini.readBool("GENERAL", "SORTBYNAME", defaults.sortByName);
 }
 

@@ -16,6 +16,7 @@ struct AppSettings {
     std::string dbPath;         // never written back
     std::string port = "COM1";
     bool autoScan = true;
+    std::string wireLog;        // [COM] WIRELOG: a file for a wire log of the link; empty: none. Never written back
 
     void readFrom(const IniFile& ini);
     // Writes every key but the database folder, in the order of the shut-down.

@@ -7,9 +7,11 @@
 #include "core/TVXStringTable.h"
 #include "link/MowerLink.h"
 #include "link/TComPort.h"
+#include "link/WireLog.h"
 #include "tools/LinkTerminal.h"
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@ struct LinkArgs {
     std::string port;
     bool scan = false;
     std::string out;
+    std::string wireLog;
     bool yes = false;
     bool verbose = false;
     int language = 0;
@@ -36,6 +39,8 @@ std::optional<LinkArgs> parseArgs(const std::vector<std::string>& args)
             parsed.port = args[++i];
         else if (arg == "--out" && hasValue)
             parsed.out = args[++i];
+        else if (arg == "--wire-log" && hasValue)
+            parsed.wireLog = args[++i];
         else if (arg == "--lang" && hasValue && args[i + 1].size() == 1 && args[i + 1][0] >= '0'
                  && args[i + 1][0] <= '4')
             parsed.language = args[++i][0] - '0';
@@ -61,15 +66,30 @@ bool hasOnePortChoice(const LinkArgs& args)
     return args.scan != !args.port.empty();
 }
 
-// The link as the tool uses it: the system's port, the real clock, the
-// terminal, and the trace log echoed to standard error with --verbose.
+// With --wire-log, the system's port seen through a wire log; a write error
+// of the log is told on standard error and the command goes on.
+std::unique_ptr<WireLog> makeWireLog(SerialPort& port, const std::string& path)
+{
+    if (path.empty())
+        return nullptr;
+    return std::make_unique<WireLog>(port, SystemClock::instance(), path, WireLog::DefaultLimit,
+                                     [](const std::string& error) {
+                                         std::fprintf(stderr, "quorvane-tool: %s\n", error.c_str());
+                                     });
+}
+
+// The link as the tool uses it: the system's port (through the wire log when
+// asked), the real clock, the terminal, and the trace log echoed to standard
+// error with --verbose.
 struct ToolLink {
     explicit ToolLink(const LinkArgs& args)
         : port(args.port.empty() ? "COM1" : args.port)
+        , wire(makeWireLog(port, args.wireLog))
         , user(args.yes)
         , progress(args.verbose)
         , autoScan(args.scan)
-        , link(port, SystemClock::instance(), user, progress, autoScan, MowerLink::systemPorts(),
+        , link(wire ? static_cast<SerialPort&>(*wire) : port, SystemClock::instance(), user, progress, autoScan,
+               MowerLink::systemPorts(),
                [verbose = args.verbose](const std::string& text) {
                    CLogger& logger = CLogger::instance();
                    logger.log(text);
@@ -80,11 +100,18 @@ struct ToolLink {
     }
 
     TComPort port;
+    std::unique_ptr<WireLog> wire;
     TerminalUser user;
     TerminalProgress progress;
     bool autoScan;
     MowerLink link;
 };
+
+// A wire log asked for but not possible is refused before the mower is asked.
+bool wireLogReady(const ToolLink& tool)
+{
+    return !tool.wire || tool.wire->logging();
+}
 
 }  // namespace
 
@@ -105,7 +132,8 @@ int runDownload(const std::vector<std::string>& args)
 {
     const std::optional<LinkArgs> parsed = parseArgs(args);
     if (!parsed || !hasOnePortChoice(*parsed) || parsed->out.empty() || !parsed->files.empty()) {
-        std::fputs("usage: quorvane-tool download (--port NAME | --scan) --out FILE.bin [--lang N] [--verbose]\n",
+        std::fputs("usage: quorvane-tool download (--port NAME | --scan) --out FILE.bin [--lang N] [--verbose]\n"
+                   "       [--wire-log FILE]\n",
                    stderr);
         return 2;
     }
@@ -116,6 +144,8 @@ int runDownload(const std::vector<std::string>& args)
         return 1;
     }
     ToolLink tool(*parsed);
+    if (!wireLogReady(tool))
+        return 1;
     InfoFrame frame {};
     HistoryImage image {};
     if (!tool.link.downloadHistory(frame, image))
@@ -133,10 +163,13 @@ int runUpgrade(const std::vector<std::string>& args)
 {
     const std::optional<LinkArgs> parsed = parseArgs(args);
     if (!parsed || !hasOnePortChoice(*parsed) || parsed->files.size() != 1) {
-        std::fputs("usage: quorvane-tool upgrade (--port NAME | --scan) [--yes] [--lang N] [--verbose] FILE.TVF\n",
+        std::fputs("usage: quorvane-tool upgrade (--port NAME | --scan) [--yes] [--lang N] [--verbose]\n"
+                   "       [--wire-log FILE] FILE.TVF\n",
                    stderr);
         return 2;
     }
     ToolLink tool(*parsed);
+    if (!wireLogReady(tool))
+        return 1;
     return tool.link.upgradeFirmware(parsed->files[0]) ? 0 : 1;
 }

@@ -16,6 +16,7 @@ void usage()
                "  ports                                         list the free serial ports\n"
                "  download (--port NAME | --scan) --out FILE.bin  read a mower's history\n"
                "  upgrade (--port NAME | --scan) [--yes] FILE.TVF program a mower's firmware\n"
+               "    download and upgrade: --wire-log FILE       record every byte on the line, for support\n"
                "  check DBDIR [--repair]                        check a database folder\n"
                "  sample DBDIR --records N [--seed S] [--bin FILE.bin] [--tvf FILE.TVF]\n"
                "                                                write a made-up database (and sample files)\n",

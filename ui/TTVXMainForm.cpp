@@ -15,6 +15,7 @@
 #include "core/Version.h"
 #include "link/EComPort.h"
 #include "link/MowerLink.h"
+#include "link/WireLog.h"
 #include "ui/Mnemonics.h"
 #include "ui/MowerListView.h"
 #include "ui/QtRecordDialogs.h"
@@ -316,7 +317,14 @@ void TTVXMainForm::createDialogs()
         linkClock_ = std::make_unique<ResponsiveClock>(SystemClock::instance());
         statusForm_ = new TStatusForm(this);
         statusForm_->hide();
-        link_ = std::make_unique<MowerLink>(ComPort, *linkClock_, *user_, *statusForm_, autoScan,
+        // [COM] WIRELOG names a file: the link's bytes are recorded there for support.
+        AppSettings settings;
+        settings.readFrom(ini_);
+        if (!settings.wireLog.empty())
+            wireLog_ = std::make_unique<WireLog>(ComPort, *linkClock_, settings.wireLog, WireLog::DefaultLimit,
+                                                 [](const std::string& error) { CLogger::instance().log(error); });
+        SerialPort& port = wireLog_ && wireLog_->logging() ? static_cast<SerialPort&>(*wireLog_) : ComPort;
+        link_ = std::make_unique<MowerLink>(port, *linkClock_, *user_, *statusForm_, autoScan,
                                             portLister_ ? portLister_ : MowerLink::systemPorts());
     }
     if (recordDialogs_ == nullptr && mowerList_)

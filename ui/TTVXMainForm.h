@@ -27,6 +27,7 @@ class TStatusForm;
 class QtUserInteraction;
 class UserInteraction;
 class MowerLink;
+class WireLog;
 class TDBMowerList;
 class RecordWindowArea;
 class ResponsiveClock;
@@ -129,6 +130,7 @@ private:
     std::unique_ptr<RecordWindowArea> recordWindows_;
     std::unique_ptr<TDBMowerList> mowerList_;
     std::unique_ptr<ResponsiveClock> linkClock_;
+    std::unique_ptr<WireLog> wireLog_;  // before the link, which uses it
     std::unique_ptr<MowerLink> link_;
     std::function<std::vector<std::string>()> portLister_;
     std::unique_ptr<QtRecordDialogs> recordDialogs_;
