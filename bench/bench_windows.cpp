@@ -4,8 +4,10 @@
 //  - scrolling the tiles of 10,000 records a screen at a time: the slowest frame;
 //  - start-up to a painted window with 10,000 records, against an empty start-up
 //    plus loading the same folder without windows;
-//  - the heap the tile view adds to 10,000 loaded records.
+//  - the heap the tile view adds to 10,000 loaded records;
+//  - a repaint of the trends view over a record of 50 histories.
 // Run offscreen: QT_QPA_PLATFORM=offscreen build/bench/bench_windows
+#include "Class/TVXMowerLog.h"
 #include "Component/RecordWindows.h"
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
@@ -17,6 +19,7 @@
 #include "ui/MowerListView.h"
 #include "ui/RecordWindowArea.h"
 #include "ui/TTVXMainForm.h"
+#include "ui/TrendsView.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -203,6 +206,35 @@ void benchStartUp(const fs::path& root, const fs::path& records)
                 best, base, load, ratio, verdict(ratio <= 1.5));
 }
 
+// A repaint of the trends view over 50 histories, their series computed once
+// beforehand: the best of 20.
+void benchTrends()
+{
+    TVXMowerLog record;
+    for (int i = 0; i < 50; ++i) {
+        TVXLog::Image image {};
+        for (std::size_t s = 0; s < 5; ++s)
+            image[82 + 4 * s] = static_cast<std::uint8_t>(i * 7 + s);
+        image[28] = 0x80;  // a full event ring
+        auto history = std::make_unique<TVXLog>(image);
+        history->setDate({static_cast<std::uint16_t>(2000 + i / 12), static_cast<std::uint8_t>(1 + i % 12),
+                          1, 0, 0, 0});
+        history->setSerialNumber(i < 25 ? 1 : 2);
+        record.insertLog(std::move(history));
+    }
+    TrendsView view(record);
+    view.resize(800, 800);
+    view.show();
+    QCoreApplication::processEvents();
+    double best = 1e9;
+    for (int round = 0; round < 20; ++round) {
+        const auto start = Clock::now();
+        view.repaint();
+        best = std::min(best, msSince(start));
+    }
+    std::printf("trends view, 50 histories: %.2f ms (goal < 16 ms) %s\n", best, verdict(best < 16));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -222,5 +254,6 @@ int main(int argc, char** argv)
     benchRecordWindow(root);
     benchScrollingAndMemory(records);
     benchStartUp(root, records);
+    benchTrends();
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "ui/Mnemonics.h"
 #include "ui/TTVXLogTab.h"
 #include "ui/TchangeODataForm.h"
+#include "ui/TrendsView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,8 +89,9 @@ TChildForm::TChildForm(TDBMower& mower, UserInteraction& user, QWidget* parent)
     TVXMowerLog& record = mower_.GetMowerHandle();
     for (std::uint16_t i = 0; i < record.getLogCount(); ++i)
         addTab(*record.getLogAt(i).second);
-    if (pages_->count() > 0)
-        pages_->setCurrentIndex(pages_->count() - 1);
+    addTrendsTab(pages_, record);  // last, after every history; not a history itself
+    if (historyTabCount(pages_) > 0)
+        pages_->setCurrentIndex(historyTabCount(pages_) - 1);
     refreshGeneralInformation();
     updateActions();
 }
@@ -98,7 +100,7 @@ TChildForm::~TChildForm()
 {
     // The tabs go with the base class, after the entry may be gone: nothing
     // they say on their way out may reach it.
-    for (int i = 0; i < pages_->count(); ++i)
+    for (int i = 0; i < historyTabCount(pages_); ++i)
         disconnect(tabAt(i), nullptr, this, nullptr);
 }
 
@@ -288,9 +290,11 @@ void TChildForm::fitValue(QLabel* label)
 TTVXLogTab* TChildForm::addTab(TVXLog& history)
 {
     auto* tab = new TTVXLogTab(history, pages_);
-    pages_->addTab(tab, tab->title());
+    pages_->insertTab(historyTabCount(pages_), tab, tab->title());
     connect(tab, &TTVXLogTab::commentEditingFinished, this,
             [this, tab]() { mower_.StoreComment(tab->date(), tab->commentText()); });
+    if (TrendsView* trends = trendsTab(pages_))
+        trends->invalidate();
     updateActions();
     return tab;
 }
@@ -302,12 +306,12 @@ TTVXLogTab* TChildForm::tabAt(int index) const
 
 TTVXLogTab* TChildForm::activeTab() const
 {
-    return static_cast<TTVXLogTab*>(pages_->currentWidget());
+    return qobject_cast<TTVXLogTab*>(pages_->currentWidget());  // null on the trends tab
 }
 
 int TChildForm::indexOf(const TVXLogTime& date) const
 {
-    for (int i = 0; i < pages_->count(); ++i)
+    for (int i = 0; i < historyTabCount(pages_); ++i)
         if (tabAt(i)->date() == date)
             return i;
     return -1;
@@ -318,6 +322,8 @@ void TChildForm::removeTab(TTVXLogTab* tab)
     disconnect(tab, nullptr, this, nullptr);
     pages_->removeTab(pages_->indexOf(tab));
     delete tab;
+    if (TrendsView* trends = trendsTab(pages_))
+        trends->invalidate();
     updateActions();
 }
 
@@ -367,7 +373,7 @@ void TChildForm::showHistory(const TVXLogTime& date)
 
 void TChildForm::storeComments()
 {
-    for (int i = 0; i < pages_->count(); ++i) {
+    for (int i = 0; i < historyTabCount(pages_); ++i) {
         TTVXLogTab* tab = tabAt(i);
         mower_.UpdateComment(tab->date(), tab->commentText());
     }
@@ -412,14 +418,14 @@ void TChildForm::copyDataClick()
 
 void TChildForm::updateActions()
 {
-    deleteLog_->setEnabled(pages_->count() > 1);
-    copyData_->setEnabled(pages_->count() > 0);
+    deleteLog_->setEnabled(historyTabCount(pages_) > 1 && activeTab() != nullptr);
+    copyData_->setEnabled(activeTab() != nullptr);
 }
 
 void TChildForm::openTabPopup(int index, const QPoint& globalPos)
 {
-    if (index < 0 || index >= pages_->count())
-        return;
+    if (index < 0 || index >= historyTabCount(pages_))
+        return;  // the trends tab has no pop-up
     pages_->setCurrentIndex(index);
     updateActions();
     tabPopup_->popup(globalPos);

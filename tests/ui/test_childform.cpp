@@ -152,11 +152,13 @@ public:
     std::string checker;
 };
 
+// The history tabs: every tab but the trends tab, which stands last.
 QList<TTVXLogTab*> tabsOf(const TChildForm* form)
 {
     QList<TTVXLogTab*> tabs;
     for (int i = 0; i < form->pageControl()->count(); ++i)
-        tabs << qobject_cast<TTVXLogTab*>(form->pageControl()->widget(i));
+        if (auto* tab = qobject_cast<TTVXLogTab*>(form->pageControl()->widget(i)))
+            tabs << tab;
     return tabs;
 }
 
@@ -164,7 +166,8 @@ QStringList titlesOf(const TChildForm* form)
 {
     QStringList titles;
     for (int i = 0; i < form->pageControl()->count(); ++i)
-        titles << form->pageControl()->tabText(i);
+        if (qobject_cast<TTVXLogTab*>(form->pageControl()->widget(i)))
+            titles << form->pageControl()->tabText(i);
     return titles;
 }
 
@@ -312,7 +315,7 @@ private slots:
         choose(popupOver(form, 0), "deleteLogMenuItem");
         QCOMPARE(desk.user.boxes.size(), std::size_t(1));
         QCOMPARE(desk.user.boxes[0].text, message(Msg::CannotDeleteHistory));
-        QCOMPARE(form->pageControl()->count(), 2);
+        QCOMPARE(form->pageControl()->count(), 3);  // two histories and the trends
         QCOMPARE(desk.entry(OtherSerial).GetMowerHandle().getLogCount(), 2);
         QCOMPARE(desk.dir.read(recordFileName(OtherSerial)), before);
     }
@@ -324,7 +327,7 @@ private slots:
 
         desk.user.answer = MbCancel;
         choose(popupOver(form, 2), "deleteLogMenuItem");
-        QCOMPARE(form->pageControl()->count(), 3);
+        QCOMPARE(form->pageControl()->count(), 4);  // three histories and the trends
         QCOMPARE(desk.onDisk(Serial)->getLogCount(), 3);
 
         desk.user.answer = MbOK;
@@ -416,14 +419,14 @@ private slots:
         QCOMPARE(desk.entry(Serial).GetChildForm(), form);  // the same window, brought back
         QVERIFY(form->subWindow()->isMaximized());
         QCOMPARE(desk.area->activeSubWindow(), form->subWindow());
-        QCOMPARE(form->pageControl()->count(), 4);
+        QCOMPARE(form->pageControl()->count(), 5);  // four histories and the trends
         QCOMPARE(form->pageControl()->currentIndex(), 3);
         QCOMPARE(form->pageControl()->tabText(3), QString("04/03/2011 10 h 20"));
         QVERIFY(form->activeTab()->isBuilt());
 
         // A history the window already shows only becomes the active one.
         form->showHistory({2008, 5, 5, 14, 5, 30});
-        QCOMPARE(form->pageControl()->count(), 4);
+        QCOMPARE(form->pageControl()->count(), 5);
         QCOMPARE(form->pageControl()->currentIndex(), 0);
     }
 

@@ -77,7 +77,7 @@ private slots:
             QCOMPARE(area->subWindowList()[0]->windowTitle(), QString("TX-07-123-B"));
             auto* tabs = area->subWindowList()[0]->findChild<QTabWidget*>("MainLogPageControl");
             QVERIFY(tabs);
-            QCOMPARE(tabs->count(), 1);
+            QCOMPARE(tabs->count(), 2);  // the history and the trends
             form.close();
             QCOMPARE(form.exitCode(), 0);
         }
