@@ -113,6 +113,21 @@ void TDBMowerList::Arrange()
     for (std::size_t i = 0; i < keyed.size(); ++i)
         entries[i] = std::move(keyed[i].mower);
 
+    BuildSearchKeys();
+    PlaceTiles();
+}
+
+void TDBMowerList::BuildSearchKeys()
+{
+    searchKeys_.clear();
+    searchKeys_.reserve(entries.size());
+    for (const auto& mower : entries)
+        searchKeys_.push_back(searchKeyOf(*mower));
+}
+
+void TDBMowerList::SetFilter(std::string_view text, bool alarmsOnly)
+{
+    filter_.Set(text, alarmsOnly);
     PlaceTiles();
 }
 
@@ -130,11 +145,22 @@ void TDBMowerList::PlaceTiles()
     tilesPerRow_ = 1;
     while (tilesPerRow_ * ColumnStep < width_ - RowBreakMargin)
         ++tilesPerRow_;
-    // Positions are relative to the start of the content, not to the scrolled view.
+    // An entry added without Arrange has no key yet.
+    if (searchKeys_.size() != entries.size())
+        BuildSearchKeys();
+    visible_.clear();
+    visible_.reserve(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!filter_.IsActive() || filter_.Matches(searchKeys_[i]))
+            visible_.push_back(entries[i].get());
+        else
+            entries[i]->SetPosition(-1, -1);
+    }
+    // Positions are relative to the start of the content, not to the scrolled view.
+    for (std::size_t i = 0; i < visible_.size(); ++i) {
         const int row = static_cast<int>(i / static_cast<std::size_t>(tilesPerRow_));
         const int column = static_cast<int>(i % static_cast<std::size_t>(tilesPerRow_));
-        entries[i]->SetPosition(column * ColumnStep, row * RowStep);
+        visible_[i]->SetPosition(column * ColumnStep, row * RowStep);
     }
     if (observer_)
         observer_->listArranged();
@@ -149,17 +175,17 @@ TDBMower* TDBMowerList::EntryAt(int x, int y) const
     // lower row's tile lies over the upper one's bottom edge.
     for (int row = y / RowStep; row >= 0 && y < row * RowStep + TDBMower::TileSize; --row) {
         const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(tilesPerRow_) + column;
-        if (index < entries.size())
-            return entries[index].get();
+        if (index < visible_.size())
+            return visible_[index];
     }
     return nullptr;
 }
 
 int TDBMowerList::ContentHeight() const
 {
-    if (entries.empty())
+    if (visible_.empty())
         return 0;
-    return entries.back()->GetTop() + TDBMower::TileSize;
+    return visible_.back()->GetTop() + TDBMower::TileSize;
 }
 
 std::pair<std::size_t, std::size_t> TDBMowerList::EntriesBetween(int top, int bottom) const
@@ -170,8 +196,8 @@ std::pair<std::size_t, std::size_t> TDBMowerList::EntriesBetween(int top, int bo
     // The first row whose tiles end below the band's top, the last that starts above its bottom.
     const int firstRow = top < TDBMower::TileSize ? 0 : (top - TDBMower::TileSize) / RowStep + 1;
     const int lastRow = std::max(0, (bottom - 1) / RowStep);
-    const std::size_t first = std::min(entries.size(), static_cast<std::size_t>(firstRow) * perRow);
-    const std::size_t last = std::min(entries.size(), (static_cast<std::size_t>(lastRow) + 1) * perRow);
+    const std::size_t first = std::min(visible_.size(), static_cast<std::size_t>(firstRow) * perRow);
+    const std::size_t last = std::min(visible_.size(), (static_cast<std::size_t>(lastRow) + 1) * perRow);
     return {first, std::max(first, last)};
 }
 
@@ -328,6 +354,18 @@ void TDBMowerList::Refresh()
 
 void TDBMowerList::NotifyChanged(const TDBMower& mower)
 {
+    // A changed address or a new history can change what the filter shows.
+    for (std::size_t i = 0; i < entries.size() && i < searchKeys_.size(); ++i) {
+        if (entries[i].get() != &mower)
+            continue;
+        const bool shown = !filter_.IsActive() || filter_.Matches(searchKeys_[i]);
+        searchKeys_[i] = searchKeyOf(mower);
+        if (shown != (!filter_.IsActive() || filter_.Matches(searchKeys_[i]))) {
+            PlaceTiles();
+            return;
+        }
+        break;
+    }
     if (observer_)
         observer_->mowerChanged(mower);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Component/MowerFilter.h"
 #include "Component/TDBMower.h"
 #include "Component/TVXCheckDir.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -89,12 +91,24 @@ public:
     // Asks the view to repaint the list.
     void Refresh();
 
+    // Shows only the entries whose owner, address, identifier or serial
+    // contains the text (case and accents ignored, dashes optional in an
+    // identifier) and, with alarmsOnly, whose newest history holds alarms.
+    // The sort order stays; the matching tiles are placed again, the others
+    // get the position (-1, -1). An empty text without the toggle shows all.
+    void SetFilter(std::string_view text, bool alarmsOnly);
+    // The shown entries in display order; all of them without a filter.
+    std::size_t VisibleCount() const { return visible_.size(); }
+    TDBMower* VisibleEntry(std::size_t index) const { return visible_[index]; }
+    const std::vector<TDBMower*>& Visible() const { return visible_; }
+
     // The layout as a view needs it, in content coordinates (the top of the
-    // first row is 0). The entry whose tile is at that point, or null.
+    // first row is 0), over the shown entries only. The entry whose tile is
+    // at that point, or null.
     TDBMower* EntryAt(int x, int y) const;
     // The height of all rows: the last tile's bottom, 0 for an empty list.
     int ContentHeight() const;
-    // The entries (display-order indexes [first, last)) whose tiles reach
+    // The shown entries (indexes [first, last) into Visible()) whose tiles reach
     // into the band [top, bottom).
     std::pair<std::size_t, std::size_t> EntriesBetween(int top, int bottom) const;
     // Tiles in one row at the current width.
@@ -113,7 +127,13 @@ private:
     bool SetAside(const std::string& path);
     void PlaceTiles();
 
+    void BuildSearchKeys();
+
     std::vector<std::unique_ptr<TDBMower>> entries;
+    // In step with entries: rebuilt by Arrange, one refreshed by NotifyChanged.
+    std::vector<MowerSearchKey> searchKeys_;
+    MowerFilter filter_;
+    std::vector<TDBMower*> visible_;
     std::vector<std::string> fileList;
     std::string dbDir;
     TVXCheckDir checker;

@@ -5,6 +5,7 @@
 //  - start-up to a painted window with 10,000 records, against an empty start-up
 //    plus loading the same folder without windows;
 //  - the heap the tile view adds to 10,000 loaded records;
+//  - a keystroke in the search over 10,000 records: filtering and a repaint;
 //  - a repaint of the trends view over a record of 50 histories.
 // Run offscreen: QT_QPA_PLATFORM=offscreen build/bench/bench_windows
 #include "Class/TVXMowerLog.h"
@@ -156,6 +157,35 @@ void benchScrollingAndMemory(const fs::path& folder)
     delete view;
 }
 
+// Typing a name one letter at a time and taking it back: each keystroke
+// filters the 10000 entries and repaints the view.
+void benchFilterKeystroke(const fs::path& folder)
+{
+    ScriptedUser user;
+    NoWindows windows;
+    TDBMowerList list(user, windows);
+    list.Load(folder.string());
+    MowerListView view;
+    view.resize(225, 700);
+    view.setList(&list);
+    view.show();
+    QCoreApplication::processEvents();
+
+    const std::string typed = "owner12";
+    double slowest = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t n = 1; n <= typed.size() * 2; ++n) {
+            const std::size_t length = n <= typed.size() ? n : typed.size() * 2 - n;
+            const auto start = Clock::now();
+            list.SetFilter(typed.substr(0, length), false);
+            view.viewport()->repaint();
+            slowest = std::max(slowest, msSince(start));
+        }
+    }
+    std::printf("filter keystroke at 10000 records: %.2f ms (goal < 16 ms) %s\n", slowest, verdict(slowest < 16));
+    view.setList(nullptr);
+}
+
 double loadWithoutWindowsMs(const fs::path& folder)
 {
     ScriptedUser user;
@@ -253,6 +283,7 @@ int main(int argc, char** argv)
 
     benchRecordWindow(root);
     benchScrollingAndMemory(records);
+    benchFilterKeystroke(records);
     benchStartUp(root, records);
     benchTrends();
     return 0;

@@ -15,6 +15,9 @@ std::string appText(AppText text)
          "standaardinstellingen en laat het bestand zoals het is:",
          "Die Einstellungsdatei konnte nicht gelesen werden. Das Programm verwendet diesmal seine "
          "Standardeinstellungen und lässt die Datei unverändert:"},
+        {"Find a mower", "Chercher une tondeuse", "Cerca un rasaerba", "Maaier zoeken", "Mäher suchen"},
+        {"with alarms", "avec alarmes", "con allarmi", "met alarmen", "mit Alarmen"},
+        {"%1 of %2", "%1 sur %2", "%1 di %2", "%1 van %2", "%1 von %2"},
     };
     return TVXStringTable::instance().localized(texts[static_cast<int>(text)]);
 }

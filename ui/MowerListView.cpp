@@ -73,10 +73,11 @@ TDBMower* MowerListView::mowerAt(const QPoint& point) const
 
 void MowerListView::listArranged()
 {
-    if (list_ && current_ >= static_cast<int>(list_->Entries().size()))
+    if (list_ && current_ >= static_cast<int>(list_->VisibleCount()))
         current_ = -1;
     updateScrollRange();
     viewport()->update();
+    emit arranged();
 }
 
 void MowerListView::mowerChanged(const TDBMower& mower)
@@ -120,7 +121,7 @@ void MowerListView::paintEvent(QPaintEvent* event)
     const int offset = verticalScrollBar()->value();
     const QRect dirty = event->rect();
     const auto [first, last] = list_->EntriesBetween(dirty.top() + offset, dirty.bottom() + 1 + offset);
-    const auto& entries = list_->Entries();
+    const auto& entries = list_->Visible();
     for (std::size_t i = first; i < last; ++i) {
         const TDBMower& mower = *entries[i];
         painter_.paint(painter, mower, QPoint(mower.GetLeft(), mower.GetTop() - offset));
@@ -138,11 +139,11 @@ int MowerListView::indexOf(const TDBMower* mower) const
 {
     if (!list_ || !mower)
         return -1;
-    const auto& entries = list_->Entries();
+    const auto& entries = list_->Visible();
     // The tile's position gives its index without a search.
     const int perRow = list_->TilesPerRow();
     const int index = mower->GetTop() / TDBMowerList::RowStep * perRow + mower->GetLeft() / TDBMowerList::ColumnStep;
-    if (index >= 0 && static_cast<std::size_t>(index) < entries.size() && entries[static_cast<std::size_t>(index)].get() == mower)
+    if (index >= 0 && static_cast<std::size_t>(index) < entries.size() && entries[static_cast<std::size_t>(index)] == mower)
         return index;
     return -1;
 }
@@ -168,7 +169,7 @@ void MowerListView::contextMenuEvent(QContextMenuEvent* event)
         mower = mowerAt(event->pos());
     } else if (list_ && current_ >= 0) {
         // From the keyboard: the menu of the current tile, beside it.
-        mower = list_->Entries()[static_cast<std::size_t>(current_)].get();
+        mower = list_->VisibleEntry(static_cast<std::size_t>(current_));
         at = tileRect(*mower).center();
     }
     if (!mower)
@@ -189,7 +190,7 @@ void MowerListView::setCurrent(int index)
 {
     if (index == current_)
         return;
-    const auto& entries = list_->Entries();
+    const auto& entries = list_->Visible();
     if (current_ >= 0 && static_cast<std::size_t>(current_) < entries.size())
         viewport()->update(tileRect(*entries[static_cast<std::size_t>(current_)]));
     current_ = index;
@@ -201,7 +202,7 @@ void MowerListView::setCurrent(int index)
 
 void MowerListView::scrollToCurrent()
 {
-    const TDBMower& mower = *list_->Entries()[static_cast<std::size_t>(current_)];
+    const TDBMower& mower = *list_->VisibleEntry(static_cast<std::size_t>(current_));
     QScrollBar* bar = verticalScrollBar();
     const int top = mower.GetTop();
     const int bottom = top + TDBMower::TileSize;
@@ -213,11 +214,11 @@ void MowerListView::scrollToCurrent()
 
 void MowerListView::keyPressEvent(QKeyEvent* event)
 {
-    if (!list_ || list_->Entries().empty()) {
+    if (!list_ || list_->VisibleCount() == 0) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    const int count = static_cast<int>(list_->Entries().size());
+    const int count = static_cast<int>(list_->VisibleCount());
     const int perRow = list_->TilesPerRow();
     const int rowsPerPage = std::max(1, viewport()->height() / TDBMowerList::RowStep);
     const int at = std::max(current_, 0);
@@ -235,7 +236,7 @@ void MowerListView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Enter:
     case Qt::Key_Space:
         if (current_ >= 0)
-            list_->Entries()[static_cast<std::size_t>(current_)]->OpenRecord();
+            list_->VisibleEntry(static_cast<std::size_t>(current_))->OpenRecord();
         return;
     default:
         QAbstractScrollArea::keyPressEvent(event);
@@ -247,7 +248,7 @@ void MowerListView::keyPressEvent(QKeyEvent* event)
 void MowerListView::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
-    if (list_ && current_ < 0 && !list_->Entries().empty() && event->reason() != Qt::MouseFocusReason)
+    if (list_ && current_ < 0 && list_->VisibleCount() != 0 && event->reason() != Qt::MouseFocusReason)
         setCurrent(0);
     viewport()->update();
 }

@@ -11,7 +11,8 @@ class QAction;
 class QMenu;
 class TDBMowerList;
 
-// The tiles of every record, in rows as the list places them. Only the tiles
+// The tiles of every record the list shows (its filter may hide some), in
+// rows as the list places them. Only the tiles
 // in sight are painted, straight from the list; the list also answers which
 // tile is under the mouse. A left click (or Enter on the current tile) opens
 // or raises the record's window; the context menu exports the record.
@@ -36,6 +37,10 @@ public:
     void listArranged() override;
     void mowerChanged(const TDBMower& mower) override;
     void refreshRequested() override;
+
+signals:
+    // The list placed its tiles again (sorted, filtered, a new width).
+    void arranged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

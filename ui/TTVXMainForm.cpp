@@ -18,6 +18,7 @@
 #include "link/WireLog.h"
 #include "ui/Mnemonics.h"
 #include "ui/MowerListView.h"
+#include "ui/MowerSearchBar.h"
 #include "ui/QtRecordDialogs.h"
 #include "ui/QtUserInteraction.h"
 #include "ui/TTVXOptionForm.h"
@@ -245,8 +246,20 @@ void TTVXMainForm::buildLayout()
     Panel1_->setFixedWidth(225);
     auto* column = new QVBoxLayout(Panel1_);
     column->setContentsMargins(1, 1, 1, 1);
+    // The search row narrows the tiles at every keystroke; its count follows
+    // every placing of the tiles (a filter, a new record, a sort).
+    auto* search = new MowerSearchBar(Panel1_);
+    column->addWidget(search);
     mowerListView_ = new MowerListView(Panel1_);
     column->addWidget(mowerListView_, 1);
+    connect(search, &MowerSearchBar::filterChanged, this, [this](const QString& text, bool alarmsOnly) {
+        if (mowerList_)
+            mowerList_->SetFilter(text.toStdString(), alarmsOnly);
+    });
+    connect(mowerListView_, &MowerListView::arranged, search, [this, search]() {
+        if (mowerList_)
+            search->setCount(mowerList_->VisibleCount(), mowerList_->Entries().size());
+    });
 
     // The group takes the height its title and buttons need in the current
     // style and font.
@@ -298,6 +311,8 @@ void TTVXMainForm::setCaptions()
     MachineIdRadioButt_->setText(sort.add(text(Msg::SortByMachineId)));
     NameRadioButt_->setText(sort.add(text(Msg::SortByName)));
     mowerListView_->setCaptions();
+    if (auto* search = findChild<MowerSearchBar*>("mowerSearchBar"))
+        search->setCaptions();
     fitSortGroup();
 }
 
