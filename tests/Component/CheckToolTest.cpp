@@ -1,4 +1,5 @@
 #include "DatabaseFixture.h"
+#include "support/RunCommand.h"
 
 #include <cstdio>
 #include <sys/wait.h>
@@ -8,27 +9,15 @@ using namespace fixture;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
+using ToolRun = CommandRun;
 
 // asUser: as an ordinary user, whom file permissions bind (root reads anything).
 ToolRun runCheckTool(const std::string& folder, bool repair = false, bool asUser = false)
 {
     const std::string prefix = asUser && ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
     const std::string command = prefix + std::string(QUORVANE_BUILD_DIR "/quorvane-tool check '") + folder + "'"
-                                + (repair ? " --repair" : "") + " 2>&1";
-    ToolRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        run.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+                                + (repair ? " --repair" : "");
+    return runCommand(command);
 }
 
 bool says(const ToolRun& run, const std::string& text)

@@ -1,6 +1,7 @@
 // The sample command run as the demo runs it, and the database it writes read
 // back through the list that the application loads.
 #include "DatabaseFixture.h"
+#include "support/RunCommand.h"
 
 #include "Class/RecordFile.h"
 #include "Component/MowerTypes.h"
@@ -20,23 +21,11 @@ using ::testing::HasSubstr;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
+using ToolRun = CommandRun;
 
 ToolRun tool(const std::string& arguments)
 {
-    ToolRun run;
-    FILE* pipe = ::popen((QUORVANE_BUILD_DIR "/quorvane-tool " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        run.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return runCommand(QUORVANE_BUILD_DIR "/quorvane-tool " + arguments);
 }
 
 std::string quoted(const fs::path& path)

@@ -7,6 +7,7 @@
 #include "link/MowerLink.h"
 #include "link/TComPort.h"
 #include "LinkFakes.h"
+#include "support/SimulatorProcess.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -39,43 +40,12 @@ struct TempDir {
     }
 };
 
-// The simulator in a child process, its pty path read from its first line.
-class Simulator {
-public:
+// The simulator on a pseudo-terminal of its own.
+struct Simulator : SimulatorProcess {
     explicit Simulator(std::vector<std::string> args)
+        : SimulatorProcess(BuildDir + "/quorvane-mowersim", std::move(args))
     {
-        int out[2];
-        if (pipe(out) != 0)
-            throw std::runtime_error("pipe");
-        args.insert(args.begin(), {BuildDir + "/quorvane-mowersim", "--no-pacing", "--exit-after", "60"});
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        char c = 0;
-        while (read(out[0], &c, 1) == 1 && c != '\n')
-            pty_ += c;
-        close(out[0]);
     }
-    ~Simulator()
-    {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    const std::string& pty() const { return pty_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string pty_;
 };
 
 // A pseudo-terminal with nobody behind it: a port where no mower answers.

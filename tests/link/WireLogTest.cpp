@@ -3,6 +3,7 @@
 #include "core/Version.h"
 #include "link/EComPort.h"
 #include "link/WireLog.h"
+#include "support/SimulatorProcess.h"
 #include "LinkFakes.h"
 
 #include <gmock/gmock.h>
@@ -238,44 +239,9 @@ TEST(WireLog, AnEarlierLogIsReplaced)
     EXPECT_THAT(lines[0], HasSubstr(" wire log, "));
 }
 
-// The simulator in a child process, its pty path read from its first line.
-class Simulator {
-public:
-    Simulator()
-    {
-        int out[2];
-        if (pipe(out) != 0)
-            throw std::runtime_error("pipe");
-        std::vector<std::string> args {std::string(QUORVANE_BUILD_DIR) + "/quorvane-mowersim", "--no-pacing",
-                                       "--exit-after", "60"};
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        char c = 0;
-        while (read(out[0], &c, 1) == 1 && c != '\n')
-            pty_ += c;
-        close(out[0]);
-    }
-    ~Simulator()
-    {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    const std::string& pty() const { return pty_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string pty_;
+// The simulator on a pseudo-terminal of its own.
+struct Simulator : SimulatorProcess {
+    Simulator() : SimulatorProcess(std::string(QUORVANE_BUILD_DIR) + "/quorvane-mowersim", {}) {}
 };
 
 TEST(WireLog, ToolDownloadFromTheSimulatorRecordsTheWholeExchange)

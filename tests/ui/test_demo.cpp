@@ -7,6 +7,7 @@
 #include "Component/TDBMowerList.h"
 #include "core/AppPaths.h"
 #include "support/RecordDialogDealer.h"
+#include "support/RunCommand.h"
 #include "support/ScriptedUser.h"
 #include "support/SimulatorProcess.h"
 #include "ui/TTVXMainForm.h"
@@ -26,23 +27,11 @@ namespace {
 const std::string BuildDir = QUORVANE_BUILD_DIR;
 const std::string SourceDir = QUORVANE_SOURCE_DIR;
 
-struct Run {
-    int status = -1;
-    std::string out;
-};
+using Run = CommandRun;
 
 Run run(const std::string& command)
 {
-    Run result;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return result;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        result.out.append(buffer, n);
-    const int raw = ::pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
+    return runCommand(command);
 }
 
 std::vector<std::string> words(const std::string& line)
@@ -65,13 +54,13 @@ private slots:
         const std::string script = "bash " + SourceDir + "/scripts/demo.sh";
         const Run simulatorArgs = run(script + " --simulator-args");
         QCOMPARE(simulatorArgs.status, 0);
-        SimulatorProcess mower(BuildDir + "/quorvane-mowersim", words(simulatorArgs.out));
+        SimulatorProcess mower(BuildDir + "/quorvane-mowersim", words(simulatorArgs.output));
         QVERIFY(!mower.pty().empty());
 
         QTemporaryDir dir;
         const std::string demo = dir.path().toStdString();
         const Run prepared = run(script + " --prepare " + demo + " " + BuildDir + " " + mower.pty());
-        QVERIFY2(prepared.status == 0, prepared.out.c_str());
+        QVERIFY2(prepared.status == 0, prepared.output.c_str());
 
         ScriptedUser user;
         RecordDialogDealer dealer;
@@ -95,11 +84,11 @@ private slots:
         QCOMPARE(form.exitCode(), 0);
 
         const Run check = run(BuildDir + "/quorvane-tool check " + demo + "/database");
-        QVERIFY2(check.status == 0, check.out.c_str());
+        QVERIFY2(check.status == 0, check.output.c_str());
         const Run show = run(BuildDir + "/quorvane-tool show " + recordFile);
-        QVERIFY2(show.status == 0, show.out.c_str());
-        QVERIFY2(show.out.find("04D3E40A") != std::string::npos, show.out.c_str());
-        QVERIFY2(show.out.find("Jean") != std::string::npos, show.out.c_str());
+        QVERIFY2(show.status == 0, show.output.c_str());
+        QVERIFY2(show.output.find("04D3E40A") != std::string::npos, show.output.c_str());
+        QVERIFY2(show.output.find("Jean") != std::string::npos, show.output.c_str());
     }
 };
 
