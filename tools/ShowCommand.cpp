@@ -2,17 +2,15 @@
 
 #include "Class/HistoryRender.h"
 #include "Class/RecordFile.h"
-#include "Class/TVXException.h"
 #include "Component/RecordFileName.h"
 #include "Component/TDBMower.h"
 #include "core/BoundedFile.h"
 #include "core/TVXStringTable.h"
+#include "tools/ToolFailure.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <ios>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -43,14 +41,6 @@ void appendRecordText(std::vector<std::string>& lines, const TVXMowerLog& record
         lines.push_back(std::move(line));
 }
 
-int fail(const std::string& message)
-{
-    std::string line = "quorvane-tool: " + message;
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    std::fprintf(stderr, "%s\n", line.c_str());
-    return 1;
-}
-
 int usage()
 {
     std::fputs("usage: quorvane-tool show [--lang N] FILE\n", stderr);
@@ -77,13 +67,12 @@ int runShow(const std::vector<std::string>& args)
     }
     if (path.empty())
         return usage();
-    TVXStringTable& table = TVXStringTable::instance();
-    table.setLanguage(static_cast<std::uint8_t>(language));
+    TVXStringTable::instance().setLanguage(static_cast<std::uint8_t>(language));
 
     std::string bytes;
     std::string error;
     if (readBoundedFile(path, TDBMower::MaxRecordFileBytes, bytes, error) != ReadStatus::Ok)
-        return fail(error);
+        return toolFailure(error);
 
     std::vector<std::string> lines;
     try {
@@ -97,18 +86,14 @@ int runShow(const std::vector<std::string>& args)
             for (const auto& [date, history] : record->logs())
                 appendRecordText(lines, *record, history.get());
         }
-    } catch (const TVXCrc_error&) {
-        return fail(path + ": " + table.getMessageText(17));
-    } catch (const TVXFormat_error& e) {
-        return fail(path + ": " + e.what());
-    } catch (const std::ios_base::failure&) {
-        return fail(path + ": " + "truncated or malformed record file");
+    } catch (...) {
+        return toolFailure(readFailureText(path));
     }
 
     std::string text;
     for (const std::string& line : lines)
         text += line + "\r\n";
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-        return fail(path + ": " + "cannot write to standard output");
+        return toolFailure(path + ": " + "cannot write to standard output");
     return 0;
 }

@@ -19,7 +19,9 @@ void usage()
                "    download and upgrade: --wire-log FILE       record every byte on the line, for support\n"
                "  check DBDIR [--repair]                        check a database folder\n"
                "  sample DBDIR --records N [--seed S] [--bin FILE.bin] [--tvf FILE.TVF]\n"
-               "                                                write a made-up database (and sample files)\n",
+               "                                                write a made-up database (and sample files)\n"
+               "  report FILE.dat [--history N] [--lang N] --out REPORT.pdf\n"
+               "                                                a reading's service report for the customer\n",
                stderr);
 }
 
@@ -47,6 +49,14 @@ int main(int argc, char** argv)
             return runCheck(args);
         if (command == "sample")
             return runSample(args);
+        if (command == "report") {
+#ifdef QUORVANE_WITH_REPORT
+            return runReport(args);
+#else
+            std::fputs("quorvane-tool: this build has no PDF writer (built without the user interface)\n", stderr);
+            return 2;
+#endif
+        }
         if (command == "--help" || command == "-h" || command == "help") {
             usage();
             return 0;

@@ -3,6 +3,7 @@
 #include "Class/TVXLogTime.h"
 #include "Class/TVXMowerLog.h"
 #include "Component/RecordWindowTexts.h"
+#include "Component/ServiceReport.h"
 #include "Component/TDBMower.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
@@ -10,6 +11,7 @@
 #include "ui/TTVXLogTab.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/TrendsView.h"
+#include "report/ServiceReportPdf.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,6 +27,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
@@ -219,6 +223,14 @@ void TChildForm::buildMenus()
     connect(copyData_, &QAction::triggered, this, &TChildForm::copyDataClick);
     editionMenu_->addAction(deleteLog_);
     editionMenu_->addAction(copyData_);
+    editionMenu_->addSeparator();
+    serviceReport_ = editionMenu_->addAction(QString(), this, &TChildForm::serviceReportClick);
+    serviceReport_->setObjectName("serviceReportMenuItem");
+    printServiceReport_ = editionMenu_->addAction(QString(), this, &TChildForm::printServiceReportClick);
+    printServiceReport_->setObjectName("printServiceReportMenuItem");
+    printServiceReport_->setShortcut(QKeySequence::Print);
+    printServiceReport_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(printServiceReport_);
 
     tabPopup_ = new QMenu(this);
     tabPopup_->setObjectName("logTabPopup");
@@ -248,6 +260,8 @@ void TChildForm::setCaptions()
     changeOwnerData_->setText(items.add(text(Msg::ModifyDataMenuItem)));
     deleteLog_->setText(items.add(text(Msg::DeleteMenuItem)));
     copyData_->setText(items.add(text(Msg::CopyDataMenuItem)));
+    serviceReport_->setText(items.add(QString::fromStdString(serviceReportMenuText())));
+    printServiceReport_->setText(items.add(QString::fromStdString(printServiceReportMenuText())));
 }
 
 void TChildForm::refreshGeneralInformation()
@@ -416,10 +430,62 @@ void TChildForm::copyDataClick()
     QGuiApplication::clipboard()->setText(QString::fromStdString(data));
 }
 
+TTVXLogTab* TChildForm::reportTab() const
+{
+    if (TTVXLogTab* tab = activeTab())
+        return tab;
+    const int count = historyTabCount(pages_);
+    return count > 0 ? tabAt(count - 1) : nullptr;
+}
+
+bool TChildForm::renderServiceReport(const TTVXLogTab& tab, QPagedPaintDevice* printer, const QString& pdfPath)
+{
+    const TVXMowerLog& record = mower_.GetMowerHandle();
+    const std::string comment = tab.commentText();
+    const ServiceReport report = serviceReport(record, tab.history(), &comment);
+    QString error;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool done = printer ? paintServiceReport(report, historyTrends(record), *printer, error)
+                              : writeServiceReportPdf(report, historyTrends(record), pdfPath, error);
+    QGuiApplication::restoreOverrideCursor();
+    if (!done)
+        user_.messageBox(MsgType::Error, error.toStdString(), MbOK);
+    return done;
+}
+
+void TChildForm::serviceReportClick()
+{
+    const TTVXLogTab* tab = reportTab();
+    if (!tab)
+        return;
+    const std::optional<std::string> path =
+        user_.chooseSaveFile(serviceReportDialogTitle(), {serviceReportFilter()}, 1,
+                             serviceReportFileName(mower_.GetMowerHandle(), tab->history()));
+    if (path)
+        renderServiceReport(*tab, nullptr, QString::fromStdString(*path));
+}
+
+void TChildForm::printServiceReportClick()
+{
+    const TTVXLogTab* tab = reportTab();
+    if (!tab)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    printer.setDocName(QString::fromStdString(serviceReportFileName(mower_.GetMowerHandle(), tab->history())));
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName("printServiceReportDialog");
+    if (dialog.exec() == QDialog::Accepted)
+        renderServiceReport(*tab, &printer, QString());
+}
+
 void TChildForm::updateActions()
 {
     deleteLog_->setEnabled(historyTabCount(pages_) > 1 && activeTab() != nullptr);
     copyData_->setEnabled(activeTab() != nullptr);
+    serviceReport_->setEnabled(historyTabCount(pages_) > 0);
+    printServiceReport_->setEnabled(historyTabCount(pages_) > 0);
 }
 
 void TChildForm::openTabPopup(int index, const QPoint& globalPos)

@@ -11,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QMdiSubWindow;
 class QMenu;
+class QPagedPaintDevice;
 class QTabWidget;
 class QVBoxLayout;
 class TDBMower;
@@ -61,6 +62,10 @@ public slots:
     void deleteLogClick();
     // Puts the owner data and the active tab's history on the clipboard.
     void copyDataClick();
+    // The service report of the active history (the newest on the trends
+    // tab): saved as a PDF file the user names, or printed.
+    void serviceReportClick();
+    void printServiceReportClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -86,6 +91,10 @@ private:
     // The active tab's pop-up, from the keyboard: below the tab's caption.
     void openActiveTabPopup();
     void updateActions();
+    // The tab whose history the report is of: the active one, the newest on the trends tab.
+    TTVXLogTab* reportTab() const;
+    // The report of that tab's history, with its memo as it stands.
+    bool renderServiceReport(const TTVXLogTab& tab, QPagedPaintDevice* printer, const QString& pdfPath);
 
     TDBMower& mower_;
     UserInteraction& user_;
@@ -114,5 +123,7 @@ private:
     QAction* changeOwnerData_ = nullptr;
     QAction* deleteLog_ = nullptr;
     QAction* copyData_ = nullptr;
+    QAction* serviceReport_ = nullptr;
+    QAction* printServiceReport_ = nullptr;
     QMenu* tabPopup_ = nullptr;
 };

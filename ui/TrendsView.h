@@ -42,7 +42,6 @@ protected:
 private:
     const TVXMowerLog& record_;
     std::vector<TrendSeries> series_;
-    std::vector<QString> titles_;
     bool stale_ = true;
 };
 

@@ -37,9 +37,10 @@ public:
         return openAnswer;
     }
     std::optional<std::string> chooseSaveFile(const std::string& title, const std::vector<FileFilter>& filters,
-                                              int, const std::string&) override
+                                              int, const std::string& suggestedName) override
     {
         saveTitle = title;
+        saveSuggestion = suggestedName;
         saveFilters = filters;
         return saveAnswer;
     }
@@ -54,5 +55,6 @@ public:
     std::string openTitle;
     std::vector<FileFilter> openFilters;
     std::string saveTitle;
+    std::string saveSuggestion;
     std::vector<FileFilter> saveFilters;
 };

@@ -13,6 +13,7 @@
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "support/RecordFixtures.h"
+#include "support/RunCommand.h"
 #include "support/ScriptedUser.h"
 #include "support/TempDir.h"
 #include "ui/RecordWindowArea.h"
@@ -489,6 +490,48 @@ private slots:
         QVERIFY(desk.onDisk(Serial)->findLog({2008, 5, 5, 14, 5, 30}).getComment().empty());
         QVERIFY(desk.list->SaveAll());
         QCOMPARE(desk.onDisk(Serial)->findLog({2008, 5, 5, 14, 5, 30}).getComment(), std::string("new blades\r\n"));
+    }
+    void theServiceReportIsOfTheActiveHistoryWithItsMemoAsItStands()
+    {
+        Desk desk;
+        TChildForm* form = desk.openOnly(threeHistories());
+        QAction* report = item(form->editionMenu(), "serviceReportMenuItem");
+        QVERIFY(report && report->isEnabled());
+        QVERIFY(item(form->editionMenu(), "printServiceReportMenuItem")->isEnabled());
+        QCOMPARE(report->text().remove('&'), QString("Service report..."));
+
+        form->pageControl()->setCurrentIndex(0);
+        form->activeTab()->findChild<QPlainTextEdit*>("commentMemo")->setPlainText("blades changed");
+        desk.user.saveAnswer = desk.dir.file("report.pdf");
+        report->trigger();
+        QCOMPARE(desk.user.saveFilters.at(0).pattern, std::string("*.pdf"));
+        QVERIFY2(desk.user.saveSuggestion.ends_with("_2008-05-05.pdf"), desk.user.saveSuggestion.c_str());
+        QVERIFY(desk.user.boxes.empty());
+        QVERIFY(desk.dir.read("report.pdf").starts_with("%PDF"));
+        const CommandRun text = runCommand("pdftotext '" + desk.dir.file("report.pdf") + "' -");
+        QVERIFY2(text.output.find("blades changed") != std::string::npos, text.output.c_str());
+        QVERIFY(text.output.find("Alice") != std::string::npos);
+        // Making the report stores nothing: the memo goes with the record's next write.
+        QVERIFY(desk.onDisk(Serial)->findLog({2008, 5, 5, 14, 5, 30}).getComment().empty());
+        QVERIFY(desk.list->SaveAll());
+        QCOMPARE(desk.onDisk(Serial)->findLog({2008, 5, 5, 14, 5, 30}).getComment(),
+                 std::string("blades changed\r\n"));
+
+        // On the trends tab the report is of the newest history; a failed write is told.
+        form->pageControl()->setCurrentIndex(form->pageControl()->count() - 1);
+        QVERIFY(!form->activeTab());
+        QVERIFY(report->isEnabled());
+        desk.user.saveAnswer = desk.dir.file("missing/r.pdf");
+        report->trigger();
+        QVERIFY2(desk.user.saveSuggestion.ends_with("_2008-05-07.pdf"), desk.user.saveSuggestion.c_str());
+        QCOMPARE(desk.user.boxes.size(), std::size_t(1));
+        QCOMPARE(desk.user.boxes[0].type, MsgType::Error);
+        QVERIFY(desk.user.boxes[0].text.find("missing/r.pdf") != std::string::npos);
+
+        // A cancelled dialog writes and tells nothing.
+        desk.user.saveAnswer.reset();
+        report->trigger();
+        QCOMPARE(desk.user.boxes.size(), std::size_t(1));
     }
 };
 
