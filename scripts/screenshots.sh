@@ -41,7 +41,12 @@ if "$build/quorvane-tool" --help 2>&1 | grep -q '^ *sample '; then
 fi
 
 mkdir -p "$out"
-rm -f "$out"/*.png
+rm -f "$out"/*.png "$out"/*.pdf
 QT_QPA_PLATFORM=offscreen "$build/quorvane-screenshots" --out "$out" "${database_args[@]}" >/dev/null
+# The service reports' first pages as pictures (pdftoppm, from poppler-utils).
+for pdf in "$out"/report-*.pdf; do
+    pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$pdf" "${pdf%.pdf}"
+    rm -f "$pdf"
+done
 echo "Pictures written to $out/:"
 ls "$out"

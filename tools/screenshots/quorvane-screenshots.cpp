@@ -9,11 +9,13 @@
 // settings, the trace log and a copy of the database (the one given, or one
 // made here). The dealer's own settings and database are never opened.
 
+#include "Class/HistoryTrends.h"
 #include "Class/RecordFile.h"
 #include "Class/TVXLog.h"
 #include "Class/TVXLogTime.h"
 #include "Class/TVXMowerLog.h"
 #include "Component/RecordFileName.h"
+#include "Component/ServiceReport.h"
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
 #include "Component/TVXCheckDir.h"
@@ -21,7 +23,9 @@
 #include "core/MessageNumbers.h"
 #include "core/TStatusForm.h"
 #include "core/TVXStringTable.h"
+#include "report/ServiceReportPdf.h"
 #include "ui/EventTableModel.h"
+#include "ui/TChildForm.h"
 #include "ui/TTVXMainForm.h"
 #include "ui/TTVXOptionForm.h"
 #include "ui/TchangeODataForm.h"
@@ -35,6 +39,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -379,10 +384,11 @@ class Shots {
 public:
     explicit Shots(QString folder) : folder_(std::move(folder)) {}
 
-    void save(QWidget& window, const QString& name)
+    // A window with a title bar drawn over it; a menu or a page as it is.
+    void save(QWidget& window, const QString& name, bool withTitle = true)
     {
         settle();
-        const QImage image = framed(window);
+        const QImage image = withTitle ? framed(window) : window.grab().toImage();
         const QString path = QDir(folder_).filePath(name + ".png");
         if (image.isNull() || window.width() <= 0 || !image.save(path)) {
             std::fprintf(stderr, "quorvane-screenshots: cannot write %s\n", qPrintable(path));
@@ -397,6 +403,7 @@ public:
         failed_ = true;
     }
     bool failed() const { return failed_; }
+    QString file(const QString& name) const { return QDir(folder_).filePath(name); }
 
 private:
     QString folder_;
@@ -515,6 +522,18 @@ void renderLanguage(Shots& shots, int language, const QString& suffix, const std
         return;
     }
 
+    // The search narrowing the tiles to the owners whose name holds the
+    // first letters of the shown record's owner's.
+    if (auto* search = form.findChild<QLineEdit*>("searchEdit")) {
+        search->setText(QString::fromStdString(mower->GetMowerHandle().getOwner().getSurname()).left(3));
+        settle();
+        shots.save(form, "main-search-" + suffix);
+        search->clear();
+        settle();
+    } else {
+        shots.fail("the main window has no search field");
+    }
+
     // The record window, maximised in the main window, on each sheet of its newest history.
     mower->OpenRecord();
     settle();
@@ -536,6 +555,27 @@ void renderLanguage(Shots& shots, int language, const QString& suffix, const std
             shots.save(form, names[page] + suffix);
         }
         sheets->setCurrentIndex(0);
+
+        // The trends tab, then the Edition menu over the newest history.
+        histories->setCurrentIndex(histories->count() - 1);
+        shots.save(form, "record-trends-" + suffix);
+        histories->setCurrentIndex(histories->count() - 2);
+        if (auto* record = dynamic_cast<TChildForm*>(mower->GetChildForm())) {
+            QMenu* edition = record->editionMenu();
+            edition->popup(form.mapToGlobal(QPoint(40, 40)));
+            settle();
+            shots.save(*edition, "record-menu-" + suffix, false);
+            edition->hide();
+
+            // The newest history's service report; scripts/screenshots.sh makes its first page a picture.
+            const TVXMowerLog& shown = mower->GetMowerHandle();
+            QString error;
+            if (!writeServiceReportPdf(serviceReport(shown, *shown.logs().rbegin()->second), historyTrends(shown),
+                                       shots.file("report-" + suffix + ".pdf"), error))
+                shots.fail(qPrintable(error));
+        } else {
+            shots.fail("the record has no window");
+        }
     }
 
     // The dialogs over the main window, as filing a history and the menus open them.
