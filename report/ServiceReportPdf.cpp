@@ -6,7 +6,6 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -231,6 +230,12 @@ bool paintServiceReport(const ServiceReport& report, const std::vector<TrendSeri
     return true;
 }
 
+QPageLayout serviceReportPageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(PageMarginMm, PageMarginMm, PageMarginMm, PageMarginMm), QPageLayout::Millimeter);
+}
+
 bool writeServiceReportPdf(const ServiceReport& report, const std::vector<TrendSeries>& trends, const QString& path,
                            QString& error)
 {
@@ -242,9 +247,7 @@ bool writeServiceReportPdf(const ServiceReport& report, const std::vector<TrendS
     {
         QPdfWriter writer(&file);
         writer.setResolution(PdfResolution);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                         QMarginsF(PageMarginMm, PageMarginMm, PageMarginMm, PageMarginMm),
-                                         QPageLayout::Millimeter));
+        writer.setPageLayout(serviceReportPageLayout());
         writer.setTitle(QString::fromStdString(report.title + " - " + report.subtitle));
         writer.setCreator(QStringLiteral("Quorvane"));
         if (!paintServiceReport(report, trends, writer, error)) {

@@ -6,6 +6,7 @@
 #include "Component/ServiceReport.h"
 #endif
 
+#include <QPageLayout>
 #include <QString>
 
 #include <vector>
@@ -18,6 +19,9 @@ class QPagedPaintDevice;
 // page. False, with the reason in `error`, when the device cannot be painted.
 bool paintServiceReport(const ServiceReport& report, const std::vector<TrendSeries>& trends,
                         QPagedPaintDevice& device, QString& error);
+
+// A4 upright with margins of 15 mm: the PDF's pages, and the printer's first choice.
+QPageLayout serviceReportPageLayout();
 
 // The report as an A4 PDF file at `path`, written whole or not at all.
 bool writeServiceReportPdf(const ServiceReport& report, const std::vector<TrendSeries>& trends,

@@ -7,11 +7,11 @@
 #include "Component/TDBMower.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
+#include "report/ServiceReportPdf.h"
 #include "ui/Mnemonics.h"
 #include "ui/TTVXLogTab.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/TrendsView.h"
-#include "report/ServiceReportPdf.h"
 
 #include <QAction>
 #include <QApplication>
@@ -471,8 +471,7 @@ void TChildForm::printServiceReportClick()
     if (!tab)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    printer.setPageLayout(serviceReportPageLayout());
     printer.setDocName(QString::fromStdString(serviceReportFileName(mower_.GetMowerHandle(), tab->history())));
     QPrintDialog dialog(&printer, this);
     dialog.setObjectName("printServiceReportDialog");
