@@ -16,7 +16,7 @@ class TVXMowerLog;
 struct ReportTable {
     std::string title;
     std::vector<std::string> header;              // empty: no header row
-    std::vector<std::vector<std::string>> rows;   // each as wide as the header (or the first row)
+    std::vector<std::vector<std::string>> rows;   // a row shorter than the table: its last cell takes the rest
     std::string emptyText;                        // shown instead of the rows when there are none
 };
 

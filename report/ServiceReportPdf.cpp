@@ -140,7 +140,6 @@ void paintTrendsPage(QPainter& painter, const QRect& body, const ServiceReport& 
 QString serviceReportHtml(const ServiceReport& report)
 {
     QString out;
-    out.reserve(256 * 1024);
     out += QStringLiteral("<html><body><p style=\"font-size: 16pt; font-weight: bold; margin-bottom: 2px;\">%1</p>"
                           "<p style=\"font-size: 10pt; margin-top: 0px;\">%2</p>")
                .arg(html(report.title), html(report.subtitle));
@@ -176,30 +175,29 @@ bool paintServiceReport(const ServiceReport& report, const std::vector<TrendSeri
 
     // The event list follows the tables on their last page when a few of its
     // rows fit there, and takes as many pages after it as it needs.
-    struct ListPage {
-        int top;
+    struct ListPart {
+        int page, top;
         std::size_t first, count;
     };
-    std::vector<ListPage> listPages;
+    std::vector<ListPart> listParts;
     const ListPages list(report.events, body, &device, bodyArea.width());
     const int spacing = QFontMetrics(body, &device).height();
+    const std::size_t fitsLeft = list.rowsFitting(bodyArea.height() - textEnd - spacing);
     std::size_t placed = 0;
-    const int roomLeft = bodyArea.height() - textEnd - spacing;
-    const std::size_t fitsLeft = list.rowsFitting(roomLeft);
     if (fitsLeft >= std::min<std::size_t>(list.rowCount(), 5)) {
-        listPages.push_back({textEnd + spacing, 0, std::min(fitsLeft, list.rowCount())});
-        placed = listPages.back().count;
+        placed = std::min(fitsLeft, list.rowCount());
+        listParts.push_back({textPages - 1, textEnd + spacing, 0, placed});
     }
     const std::size_t perPage = std::max<std::size_t>(1, list.rowsFitting(bodyArea.height()));
-    const int sharedPage = listPages.empty() ? 0 : 1;
-    while (placed < list.rowCount()) {
-        listPages.push_back({0, placed, std::min(perPage, list.rowCount() - placed)});
-        placed += listPages.back().count;
+    for (int page = textPages; placed < list.rowCount(); ++page) {
+        const std::size_t count = std::min(perPage, list.rowCount() - placed);
+        listParts.push_back({page, 0, placed, count});
+        placed += count;
     }
-    const int listOnlyPages = int(listPages.size()) - sharedPage;
 
-    const int trendPages = int((trends.size() + PlotsPerPage - 1) / PlotsPerPage);
-    const int total = textPages + listOnlyPages + trendPages;
+    const int firstTrendsPage = listParts.back().page + 1;
+    const int total = firstTrendsPage + int((trends.size() + PlotsPerPage - 1) / PlotsPerPage);
+    auto part = listParts.begin();
     for (int p = 0; p < total; ++p) {
         if (p > 0 && !device.newPage()) {
             painter.end();
@@ -213,14 +211,12 @@ bool paintServiceReport(const ServiceReport& report, const std::vector<TrendSeri
             document.drawContents(&painter, clip);
             painter.restore();
         }
-        const int listIndex = p - textPages + sharedPage;
-        if (listIndex >= 0 && listIndex < int(listPages.size())) {
-            const ListPage& part = listPages[std::size_t(listIndex)];
-            list.paint(painter, QPoint(bodyArea.left(), bodyArea.top() + part.top), part.first, part.count);
-        } else if (p >= textPages + listOnlyPages) {
-            paintTrendsPage(painter, bodyArea, report, trends,
-                            std::size_t(p - textPages - listOnlyPages) * PlotsPerPage);
+        if (part != listParts.end() && part->page == p) {
+            list.paint(painter, QPoint(bodyArea.left(), bodyArea.top() + part->top), part->first, part->count);
+            ++part;
         }
+        if (p >= firstTrendsPage)
+            paintTrendsPage(painter, bodyArea, report, trends, std::size_t(p - firstTrendsPage) * PlotsPerPage);
         paintFooter(painter, page, footerHeight, report, p + 1, total);
     }
     if (!painter.end()) {

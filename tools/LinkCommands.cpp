@@ -9,6 +9,7 @@
 #include "link/TComPort.h"
 #include "link/WireLog.h"
 #include "tools/LinkTerminal.h"
+#include "tools/ToolInput.h"
 
 #include <cstdio>
 #include <memory>
@@ -41,9 +42,8 @@ std::optional<LinkArgs> parseArgs(const std::vector<std::string>& args)
             parsed.out = args[++i];
         else if (arg == "--wire-log" && hasValue)
             parsed.wireLog = args[++i];
-        else if (arg == "--lang" && hasValue && args[i + 1].size() == 1 && args[i + 1][0] >= '0'
-                 && args[i + 1][0] <= '4')
-            parsed.language = args[++i][0] - '0';
+        else if (arg == "--lang" && hasValue && languageArgument(args[i + 1]))
+            parsed.language = *languageArgument(args[++i]);
         else if (arg == "--scan")
             parsed.scan = true;
         else if (arg == "--yes")

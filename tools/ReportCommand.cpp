@@ -4,11 +4,10 @@
 #include "Class/RecordFile.h"
 #include "Class/TVXMowerLog.h"
 #include "Component/ServiceReport.h"
-#include "Component/TDBMower.h"
-#include "core/BoundedFile.h"
 #include "core/TVXStringTable.h"
 #include "report/ServiceReportPdf.h"
 #include "tools/ToolFailure.h"
+#include "tools/ToolInput.h"
 
 #include <QGuiApplication>
 
@@ -28,16 +27,6 @@ int usage()
     return 2;
 }
 
-// A positive decimal number of at most six digits, or 0.
-std::size_t positiveNumber(const std::string& text)
-{
-    if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), [](char c) {
-            return c >= '0' && c <= '9';
-        }))
-        return 0;
-    return std::stoul(text);
-}
-
 }  // namespace
 
 int runReport(const std::vector<std::string>& args)
@@ -49,14 +38,15 @@ int runReport(const std::vector<std::string>& args)
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--lang" && hasValue) {
-            const std::string& value = args[++i];
-            if (value.size() != 1 || value[0] < '0' || value[0] >= '0' + TVXStringTable::LanguageCount)
+            const auto chosen = languageArgument(args[++i]);
+            if (!chosen)
                 return usage();
-            language = value[0] - '0';
+            language = *chosen;
         } else if (args[i] == "--history" && hasValue) {
-            historyNumber = positiveNumber(args[++i]);
-            if (historyNumber == 0)
+            const auto number = parseNumber(args[++i]);
+            if (!number || *number == 0 || *number > TVXMowerLog::MaxLogCount)
                 return usage();
+            historyNumber = std::size_t(*number);
         } else if (args[i] == "--out" && hasValue) {
             out = args[++i];
         } else if (path.empty() && !args[i].empty() && args[i][0] != '-') {
@@ -69,13 +59,12 @@ int runReport(const std::vector<std::string>& args)
         return usage();
     TVXStringTable::instance().setLanguage(static_cast<std::uint8_t>(language));
 
-    std::string bytes;
-    std::string error;
-    if (readBoundedFile(path, TDBMower::MaxRecordFileBytes, bytes, error) != ReadStatus::Ok)
-        return toolFailure(error);
+    const std::optional<std::string> bytes = readInputFile(path);
+    if (!bytes)
+        return 1;
     std::unique_ptr<TVXMowerLog> record;
     try {
-        record = readRecordFile(bytes);
+        record = readRecordFile(*bytes);
     } catch (...) {
         return toolFailure(readFailureText(path));
     }

@@ -6,9 +6,10 @@
 #include "Component/SampleGenerator.h"
 #include "Component/TVXCheckDir.h"
 #include "core/AtomicFile.h"
+#include "tools/ToolFailure.h"
+#include "tools/ToolInput.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -35,25 +36,6 @@ int usage()
     std::fputs("usage: quorvane-tool sample DBDIR --records N [--seed S] [--bin FILE.bin] [--tvf FILE.TVF]\n",
                stderr);
     return 2;
-}
-
-int fail(const std::string& message)
-{
-    std::fprintf(stderr, "quorvane-tool: %s\n", message.c_str());
-    return 1;
-}
-
-// A decimal number, or a hexadecimal one after 0x.
-std::optional<std::uint64_t> parseNumber(const std::string& text)
-{
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* first = text.data() + (hex ? 2 : 0);
-    const char* last = text.data() + text.size();
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(first, last, value, hex ? 16 : 10);
-    if (error != std::errc() || end != last || first == last)
-        return std::nullopt;
-    return value;
 }
 
 std::optional<SampleArgs> parseArgs(const std::vector<std::string>& args)
@@ -135,11 +117,11 @@ int runSample(const std::vector<std::string>& args)
         return usage();
     const SampleArgs& a = *parsed;
     if (const std::string why = refusal(a.folder); !why.empty())
-        return fail(why);
+        return toolFailure(why);
     std::error_code created;
     fs::create_directories(a.folder, created);
     if (created)
-        return fail(a.folder + ": the folder cannot be made: " + created.message());
+        return toolFailure(a.folder + ": the folder cannot be made: " + created.message());
 
     SampleGenerator generator(a.seed, a.records);
     std::string checker;
@@ -148,18 +130,18 @@ int runSample(const std::vector<std::string>& args)
     while (!generator.done()) {
         SampleGenerator::Record made = generator.next();
         if (!write(joinPath(a.folder, recordFileName(made.fileSerial)), writeRecordFile(*made.record), error))
-            return fail(error + " (the folder has no checker yet: remove its record files before trying again)");
+            return toolFailure(error + " (the folder has no checker yet: remove its record files before trying again)");
         checker += TVXCheckDir::EncodeEntry(made.fileSerial);
     }
     // Last, so that a folder whose records were not all written is no database.
     if (!write(joinPath(a.folder, TVXCheckDir::DefaultFileName), checker, error))
-        return fail(error);
+        return toolFailure(error);
     std::printf("wrote %zu records to %s\n", a.records, a.folder.c_str());
 
     if (!a.binPath.empty()) {
         const std::string bin = generator.binHistory();
         if (!write(a.binPath, bin, error))
-            return fail(error);
+            return toolFailure(error);
         const auto* frame = reinterpret_cast<const unsigned char*>(bin.data());
         std::printf("wrote the history of mower %s, which no record holds, to %s\n",
                     serialHex(byteio::getU32BE(frame + 11)).c_str(), a.binPath.c_str());
@@ -167,7 +149,7 @@ int runSample(const std::vector<std::string>& args)
     if (!a.tvfPath.empty()) {
         const std::string tvf = generator.upgradeFile();
         if (!write(a.tvfPath, tvf, error))
-            return fail(error);
+            return toolFailure(error);
         std::printf("wrote an upgrade file of %td lines to %s\n", std::count(tvf.begin(), tvf.end(), '\n'),
                     a.tvfPath.c_str());
     }

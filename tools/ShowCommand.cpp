@@ -3,10 +3,9 @@
 #include "Class/HistoryRender.h"
 #include "Class/RecordFile.h"
 #include "Component/RecordFileName.h"
-#include "Component/TDBMower.h"
-#include "core/BoundedFile.h"
 #include "core/TVXStringTable.h"
 #include "tools/ToolFailure.h"
+#include "tools/ToolInput.h"
 
 #include <cctype>
 #include <cstdio>
@@ -55,10 +54,10 @@ int runShow(const std::vector<std::string>& args)
     std::string path;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--lang" && i + 1 < args.size()) {
-            const std::string& value = args[++i];
-            if (value.size() != 1 || value[0] < '0' || value[0] >= '0' + TVXStringTable::LanguageCount)
+            const auto chosen = languageArgument(args[++i]);
+            if (!chosen)
                 return usage();
-            language = value[0] - '0';
+            language = *chosen;
         } else if (path.empty() && !args[i].empty() && (args[i][0] != '-' || args[i] == "-")) {
             path = args[i];
         } else {
@@ -69,10 +68,10 @@ int runShow(const std::vector<std::string>& args)
         return usage();
     TVXStringTable::instance().setLanguage(static_cast<std::uint8_t>(language));
 
-    std::string bytes;
-    std::string error;
-    if (readBoundedFile(path, TDBMower::MaxRecordFileBytes, bytes, error) != ReadStatus::Ok)
-        return toolFailure(error);
+    const std::optional<std::string> input = readInputFile(path);
+    if (!input)
+        return 1;
+    const std::string& bytes = *input;
 
     std::vector<std::string> lines;
     try {

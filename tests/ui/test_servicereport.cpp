@@ -44,6 +44,21 @@ QString pdfText(const std::string& pdf)
     return run.status == 0 ? QString::fromStdString(run.output) : QString();
 }
 
+// Pages that hold nothing but their foot (the subtitle and "Page i of n").
+int footOnlyPages(const QString& text, const ServiceReport& report)
+{
+    int empty = 0;
+    QStringList pages = text.split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();  // pdftotext ends the last page with a form feed too
+    for (QString page : pages) {
+        page.remove(QString::fromStdString(report.subtitle));
+        page.remove(QRegularExpression("Page \\d+ of \\d+"));
+        empty += page.trimmed().isEmpty() ? 1 : 0;
+    }
+    return empty;
+}
+
 // The record of the report tests: three readings of a wrapped event ring
 // (992 events each), the newest with two alarms of one name at its start.
 std::unique_ptr<TVXMowerLog> fullRecord()
@@ -120,6 +135,30 @@ private slots:
             headed += page.contains("FU2") ? 1 : 0;
         QVERIFY2(headed >= pages - 4, qPrintable(QStringLiteral("%1 of %2").arg(headed).arg(pages)));
         QVERIFY(text.contains(QRegularExpression("\\b991\\b")));
+        QCOMPARE(footOnlyPages(text, report), 0);
+    }
+
+    void anEmptyEventListStillStandsBeforeTheTrends()
+    {
+        TempDir dir;
+        sample::RecordSpec spec;
+        spec.serial = 0x0012ABCD;
+        spec.name = "Short";
+        auto record = sample::makeRecord(spec);  // an empty event ring
+        const TVXLog& history = *record->logs().begin()->second;
+        const ServiceReport report = serviceReport(*record, history);
+        QString error;
+        QVERIFY2(writeServiceReportPdf(report, historyTrends(*record), QString::fromStdString(dir.file("r.pdf")),
+                                       error),
+                 qPrintable(error));
+        const QString text = pdfText(dir.file("r.pdf"));
+        QCOMPARE(footOnlyPages(text, report), 0);
+        const QStringList pages = text.split(QLatin1Char('\f'));
+        const int pageCountRead = pageCount(dir.file("r.pdf"));
+        QVERIFY(pageCountRead >= 2);
+        // The empty list, then the trends on the last page, and no page left blank between.
+        QVERIFY(pages.at(pageCountRead - 2).contains("No event in this reading."));
+        QVERIFY(pages.at(pageCountRead - 1).contains("Trends"));
     }
 
     void aReportThatCannotBeWrittenSaysWhereAndLeavesNothing()
