@@ -1,14 +1,27 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
-// Texts of the application frame that the numbered catalogue lacks, in the
-// five languages of the catalogue; the current language's is returned.
+// Every text that the numbered catalogue lacks, in the catalogue's five
+// languages; appText returns the selected language's. New behaviour adds its
+// texts here, in the group of its subsystem, so that the catalogue's numbering
+// and its "0" fall-back stay as they are.
 enum class AppText {
+    // the application frame
     SettingsUnreadable,  // the settings file exists but cannot be read
     FindMower,           // the placeholder of the search field over the tiles
     WithAlarms,          // the toggle that keeps records whose newest history has alarms
     ShownOfTotal,        // "%1 of %2": tiles shown, records in all
+
+    // the mower link
+
+    // the database and its files
+
+    // the windows and dialogs
 };
 
 std::string appText(AppText text);
+
+// The text with %1, %2, ... replaced by the arguments, in that order.
+std::string appText(AppText text, std::initializer_list<std::string> arguments);

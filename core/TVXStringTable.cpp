@@ -41,6 +41,11 @@ void TVXStringTable::setLanguage(std::uint8_t language)
     buildAlarmNames();
 }
 
+std::string catalogueText(std::uint16_t number)
+{
+    return TVXStringTable::instance().getMessageText(number);
+}
+
 std::string TVXStringTable::getMessageText(std::uint16_t number) const
 {
     if (number >= MessageCount)

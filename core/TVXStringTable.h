@@ -46,3 +46,7 @@ private:
     const char* const* alarmBases_ = nullptr;
     std::array<std::string, AlarmCount> alarmNames_;
 };
+
+// The selected language's text of a numbered catalogue message: the one lookup
+// that every subsystem uses.
+std::string catalogueText(std::uint16_t number);
