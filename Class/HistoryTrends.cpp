@@ -2,6 +2,7 @@
 
 #include "Class/HistoryRender.h"
 #include "Class/TVXMowerLog.h"
+#include "core/AppTexts.h"
 #include "core/TVXStringTable.h"
 
 #include <array>
@@ -60,6 +61,5 @@ std::vector<TrendSeries> historyTrends(const TVXMowerLog& record)
 
 std::string trendsCaption()
 {
-    static const TVXStringTable::LocalizedText caption {"Trends", "Tendances", "Andamenti", "Trends", "Verlauf"};
-    return TVXStringTable::instance().localized(caption);
+    return appText(AppText::TrendsCaption);
 }

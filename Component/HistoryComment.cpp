@@ -1,5 +1,6 @@
 #include "Component/HistoryComment.h"
 
+#include "core/AppTexts.h"
 #include "core/Cp1252.h"
 #include "core/TVXStringTable.h"
 #include "core/Utf8.h"
@@ -16,14 +17,6 @@ std::size_t lineBreakAt(std::string_view text, std::size_t pos)
     if (text[pos] != '\r')
         return 0;
     return pos + 1 < text.size() && text[pos + 1] == '\n' ? 2 : 1;
-}
-
-std::string replaced(std::string text, std::string_view mark, const std::string& by)
-{
-    const std::size_t at = text.find(mark);
-    if (at != std::string::npos)
-        text.replace(at, mark.size(), by);
-    return text;
 }
 
 // "1F600"; empty when the bytes are not one valid character.
@@ -93,39 +86,17 @@ CommentVerdict checkComment(std::string_view memoUtf8)
 
 std::string commentRefusedText(const CommentVerdict& verdict)
 {
-    static const TVXStringTable::LocalizedText unencodable = {
-        "The character “%1” (U+%2) cannot be stored in a comment.",
-        "Le caractère « %1 » (U+%2) ne peut pas être enregistré dans un commentaire.",
-        "Il carattere «%1» (U+%2) non può essere memorizzato in un commento.",
-        "Het teken “%1” (U+%2) kan niet in een opmerking worden opgeslagen.",
-        "Das Zeichen „%1“ (U+%2) kann nicht in einem Kommentar gespeichert werden.",
-    };
     // An invalid byte has no character to show.
-    static const TVXStringTable::LocalizedText invalidByte = {
-        "The comment holds a byte that is not a character and cannot be stored.",
-        "Le commentaire contient un octet qui n'est pas un caractère et ne peut pas être enregistré.",
-        "Il commento contiene un byte che non è un carattere e non può essere memorizzato.",
-        "De opmerking bevat een byte die geen teken is en kan niet worden opgeslagen.",
-        "Der Kommentar enthält ein Byte, das kein Zeichen ist, und kann nicht gespeichert werden.",
-    };
-    static const TVXStringTable::LocalizedText tooLong = {
-        "The comment is limited to 255 characters; a line break counts as two.",
-        "Le commentaire est limité à 255 caractères ; un saut de ligne compte pour deux.",
-        "Il commento è limitato a 255 caratteri; un a capo conta come due.",
-        "De opmerking is beperkt tot 255 tekens; een regeleinde telt als twee.",
-        "Der Kommentar ist auf 255 Zeichen begrenzt; ein Zeilenumbruch zählt doppelt.",
-    };
-    const TVXStringTable& table = TVXStringTable::instance();
     switch (verdict.check) {
     case CommentCheck::Ok:
         return {};
     case CommentCheck::TooLong:
-        return table.localized(tooLong);
+        return appText(AppText::CommentTooLong);
     case CommentCheck::Unencodable:
         break;
     }
     const std::string codePoint = codePointOf(verdict.character);
     if (codePoint.empty())
-        return table.localized(invalidByte);
-    return replaced(replaced(table.localized(unencodable), "%1", verdict.character), "%2", codePoint);
+        return appText(AppText::CommentInvalidByte);
+    return appText(AppText::CommentUnencodable, {verdict.character, codePoint});
 }

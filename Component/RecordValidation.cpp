@@ -4,6 +4,7 @@
 #include "Component/HistoryComment.h"
 #include "Component/TDBMowerList.h"
 #include "core/Cp1252.h"
+#include "core/AppTexts.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "core/Utf8.h"
@@ -29,53 +30,6 @@ constexpr DialogMessages OwnerDataMessages {
     Msg::OwnerDataNeedsFirstname, Msg::OwnerDataNeedsLastname, Msg::OwnerDataNeedsMachineNumber,
     Msg::OwnerDataBadMachineNumber, MachineNumberInvalidText};
 
-// %1 is the field's caption as the dialog shows it, %2 the character, %3 its code point.
-const TVXStringTable::LocalizedText UnencodableText = {
-    "“%1” holds the character “%2” (U+%3), which cannot be stored. Please replace it.",
-    "« %1 » contient le caractère « %2 » (U+%3), qui ne peut pas être enregistré. Veuillez le remplacer.",
-    "«%1» contiene il carattere «%2» (U+%3), che non può essere memorizzato. Sostituirlo.",
-    "“%1” bevat het teken “%2” (U+%3), dat niet kan worden opgeslagen. Vervang het.",
-    "„%1“ enthält das Zeichen „%2“ (U+%3), das nicht gespeichert werden kann. Bitte ersetzen Sie es.",
-};
-const TVXStringTable::LocalizedText InvalidByteText = {
-    "“%1” holds a byte that is not a character and cannot be stored.",
-    "« %1 » contient un octet qui n'est pas un caractère et ne peut pas être enregistré.",
-    "«%1» contiene un byte che non è un carattere e non può essere memorizzato.",
-    "“%1” bevat een byte die geen teken is en niet kan worden opgeslagen.",
-    "„%1“ enthält ein Byte, das kein Zeichen ist und nicht gespeichert werden kann.",
-};
-const TVXStringTable::LocalizedText NameTooLongText = {
-    "“%1” takes at most 30 characters.",
-    "« %1 » ne peut pas dépasser 30 caractères.",
-    "«%1» può contenere al massimo 30 caratteri.",
-    "“%1” mag hoogstens 30 tekens bevatten.",
-    "„%1“ darf höchstens 30 Zeichen enthalten.",
-};
-const TVXStringTable::LocalizedText AddressTooLongText = {
-    "“%1” is too long: at most 65535 characters can be stored, line breaks included.",
-    "« %1 » est trop longue : 65535 caractères au plus peuvent être enregistrés, sauts de ligne compris.",
-    "«%1» è troppo lungo: si possono memorizzare al massimo 65535 caratteri, a capo compresi.",
-    "“%1” is te lang: er kunnen hoogstens 65535 tekens worden opgeslagen, regeleinden inbegrepen.",
-    "„%1“ ist zu lang: Es können höchstens 65535 Zeichen gespeichert werden, Zeilenumbrüche eingeschlossen.",
-};
-
-std::string message(std::uint16_t number)
-{
-    return TVXStringTable::instance().getMessageText(number);
-}
-
-std::string filledIn(const TVXStringTable::LocalizedText& text, const std::string& caption,
-                     const std::string& character = {}, const std::string& codePoint = {})
-{
-    std::string filled = TVXStringTable::instance().localized(text);
-    const std::pair<std::string_view, const std::string*> marks[] = {
-        {"%1", &caption}, {"%2", &character}, {"%3", &codePoint}};
-    for (const auto& [mark, by] : marks)
-        if (const std::size_t at = filled.find(mark); at != std::string::npos)
-            filled.replace(at, mark.size(), *by);
-    return filled;
-}
-
 std::size_t characterCount(std::string_view utf8)
 {
     std::size_t count = 0;
@@ -95,10 +49,10 @@ std::string storageRefusal(std::string_view text, std::uint16_t caption)
         return {};
     char32_t cp = 0;
     if (decodeUtf8(refused, 0, cp) != refused.size())
-        return filledIn(InvalidByteText, message(caption));
+        return appText(AppText::FieldInvalidByte, {catalogueText(caption)});
     char codePoint[16];
     std::snprintf(codePoint, sizeof codePoint, "%04X", static_cast<unsigned>(cp));
-    return filledIn(UnencodableText, message(caption), std::string(refused), codePoint);
+    return appText(AppText::FieldUnencodable, {catalogueText(caption), std::string(refused), codePoint});
 }
 
 std::string nameRefusal(const std::string& name, std::uint16_t caption, const std::string* kept)
@@ -107,7 +61,7 @@ std::string nameRefusal(const std::string& name, std::uint16_t caption, const st
         return {};  // already in the record: it was stored before
     std::string refusal = storageRefusal(name, caption);
     if (refusal.empty() && characterCount(name) > MaxOwnerNameCharacters)
-        refusal = filledIn(NameTooLongText, message(caption));
+        refusal = appText(AppText::NameTooLong, {catalogueText(caption)});
     return refusal;
 }
 
@@ -115,7 +69,7 @@ std::string addressRefusal(std::string_view memoText, const std::string& stored,
 {
     std::string refusal = storageRefusal(memoText, caption);
     if (refusal.empty() && characterCount(stored) > MaxOwnerTextBytes)
-        refusal = filledIn(AddressTooLongText, message(caption));
+        refusal = appText(AppText::AddressTooLong, {catalogueText(caption)});
     return refusal;
 }
 
@@ -140,12 +94,12 @@ std::optional<RecordVerdict> checkInput(const RecordInput& input, const std::str
 {
     const TVXOwner* owner = record ? &record->getOwner() : nullptr;
     if (input.name.empty())
-        return refused(RecordField::Name, message(texts.needsName));
+        return refused(RecordField::Name, catalogueText(texts.needsName));
     if (std::string refusal = nameRefusal(input.name, texts.nameCaption, owner ? &owner->getName() : nullptr);
         !refusal.empty())
         return refused(RecordField::Name, std::move(refusal));
     if (input.surname.empty())
-        return refused(RecordField::Surname, message(texts.needsSurname));
+        return refused(RecordField::Surname, catalogueText(texts.needsSurname));
     if (std::string refusal =
             nameRefusal(input.surname, texts.surnameCaption, owner ? &owner->getSurname() : nullptr);
         !refusal.empty())
@@ -159,13 +113,13 @@ std::optional<RecordVerdict> checkInput(const RecordInput& input, const std::str
     const std::optional<std::uint32_t> year = parseIdDigits(input.yearText);
     const std::optional<std::uint32_t> number = parseIdDigits(input.numberText);
     if (!year || !number)
-        return refused(year ? RecordField::Number : RecordField::Year, message(texts.needsMachineNumber));
+        return refused(year ? RecordField::Number : RecordField::Year, catalogueText(texts.needsMachineNumber));
     id.year = static_cast<std::uint8_t>(*year);  // the record keeps one byte
     id.number = *number;
     if (id.year < 4)
-        return refused(RecordField::Year, message(texts.badMachineNumber));
+        return refused(RecordField::Year, catalogueText(texts.badMachineNumber));
     if (id.number == 0) {
-        RecordVerdict verdict = refused(RecordField::Number, message(texts.badMachineNumber));
+        RecordVerdict verdict = refused(RecordField::Number, catalogueText(texts.badMachineNumber));
         if (texts.zeroNumberFirst != nullptr)
             verdict.messages.insert(verdict.messages.begin(), texts.zeroNumberFirst);
         return verdict;
@@ -228,7 +182,7 @@ RecordVerdict validateCreate(const RecordInput& input, const TDBMowerList& list)
     if (auto refusal = checkInput(input, createdAddress(input.addressText), CreateMessages, nullptr, id))
         return *refusal;
     if (list.MachineExists(input.typeCode, id.year, id.number, 0))
-        return refused(RecordField::Number, message(Msg::ExistingMachine));
+        return refused(RecordField::Number, catalogueText(Msg::ExistingMachine));
     return {};
 }
 
@@ -241,7 +195,7 @@ RecordVerdict validateOwnerData(const RecordInput& input, const TVXMowerLog& rec
     const bool unchanged = input.typeCode == record.getTypeCode() && id.year == record.getIdYear()
         && id.number == record.getIdNumber();
     if (!unchanged && list.MachineExists(input.typeCode, id.year, id.number, 0))
-        return refused(RecordField::Number, message(Msg::ExistingMachine));
+        return refused(RecordField::Number, catalogueText(Msg::ExistingMachine));
     return {};
 }
 

@@ -6,6 +6,7 @@
 #include "Class/TVXMowerLog.h"
 #include "Component/HistoryComment.h"
 #include "Component/RecordWindowTexts.h"
+#include "core/AppTexts.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 
@@ -18,50 +19,11 @@ namespace {
 
 constexpr std::uint8_t AlarmEventCode = 5;
 
-enum ReportText { Title, PageNumbers, AlarmsTitle, NoAlarm, AlarmColumn, CountColumn, DatesColumn,
-                  NumberColumn, DateColumn, EventColumn, NoEvent, ReadingTitle, ReadingDate, MenuItem,
-                  PrintMenuItem, DialogTitle, PdfFilter };
-
-std::string text(ReportText which)
-{
-    static const TVXStringTable::LocalizedText texts[] = {
-        {"Service report", "Rapport d'entretien", "Rapporto di assistenza", "Servicerapport", "Servicebericht"},
-        {"Page %1 of %2", "Page %1 sur %2", "Pagina %1 di %2", "Pagina %1 van %2", "Seite %1 von %2"},
-        {"Alarms of this reading", "Alarmes de cette lecture", "Allarmi di questa lettura",
-         "Alarmen van deze uitlezing", "Alarme dieser Auslesung"},
-        {"No alarm in this reading.", "Aucune alarme dans cette lecture.", "Nessun allarme in questa lettura.",
-         "Geen alarm in deze uitlezing.", "Kein Alarm in dieser Auslesung."},
-        {"Alarm", "Alarme", "Allarme", "Alarm", "Alarm"},
-        {"Count", "Nombre", "Numero", "Aantal", "Anzahl"},
-        {"Dates", "Dates", "Date", "Data", "Daten"},
-        {"No.", "N°", "N.", "Nr.", "Nr."},
-        {"Date", "Date", "Data", "Datum", "Datum"},
-        {"Event", "Événement", "Evento", "Gebeurtenis", "Ereignis"},
-        {"No event in this reading.", "Aucun événement dans cette lecture.", "Nessun evento in questa lettura.",
-         "Geen gebeurtenis in deze uitlezing.", "Kein Ereignis in dieser Auslesung."},
-        {"Reading", "Lecture", "Lettura", "Uitlezing", "Auslesung"},
-        {"Read on", "Lu le", "Letto il", "Uitgelezen op", "Ausgelesen am"},
-        {"Service report...", "Rapport d'entretien...", "Rapporto di assistenza...", "Servicerapport...",
-         "Servicebericht..."},
-        {"Print service report...", "Imprimer le rapport d'entretien...", "Stampa rapporto di assistenza...",
-         "Servicerapport afdrukken...", "Servicebericht drucken..."},
-        {"Save the service report", "Enregistrer le rapport d'entretien", "Salva il rapporto di assistenza",
-         "Servicerapport opslaan", "Servicebericht speichern"},
-        {"PDF document", "Document PDF", "Documento PDF", "PDF-document", "PDF-Dokument"},
-    };
-    return TVXStringTable::instance().localized(texts[which]);
-}
-
 std::string trimmed(const std::string& text)
 {
     const std::size_t first = text.find_first_not_of(" \t");
     const std::size_t last = text.find_last_not_of(" \t");
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-}
-
-std::string message(std::uint16_t number)
-{
-    return TVXStringTable::instance().getMessageText(number);
 }
 
 ReportTable ownerTable(const TVXMowerLog& record)
@@ -70,26 +32,26 @@ ReportTable ownerTable(const TVXMowerLog& record)
     std::string address = owner.getAddress();
     while (!address.empty() && (address.back() == '\n' || address.back() == '\r'))
         address.pop_back();
-    return {message(Msg::CustomerReferences), {},
-            {{message(Msg::FirstnameLabel), owner.getName()},
-             {message(Msg::LastnameLabel), owner.getSurname()},
-             {message(Msg::AddressLabel), address}},
+    return {catalogueText(Msg::CustomerReferences), {},
+            {{catalogueText(Msg::FirstnameLabel), owner.getName()},
+             {catalogueText(Msg::LastnameLabel), owner.getSurname()},
+             {catalogueText(Msg::AddressLabel), address}},
             {}};
 }
 
 ReportTable machineTable(const TVXMowerLog& record)
 {
-    return {message(Msg::MachineInformation), {},
-            {{message(Msg::MachineNumberLabel), recordWindowId(record)},
-             {message(Msg::MachineSerialLabel), recordSerialText(record)},
-             {message(Msg::VersionLabel), recordSoftwareText(record)},
-             {message(Msg::BootloaderLabel), recordBootloaderText(record)}},
+    return {catalogueText(Msg::MachineInformation), {},
+            {{catalogueText(Msg::MachineNumberLabel), recordWindowId(record)},
+             {catalogueText(Msg::MachineSerialLabel), recordSerialText(record)},
+             {catalogueText(Msg::VersionLabel), recordSoftwareText(record)},
+             {catalogueText(Msg::BootloaderLabel), recordBootloaderText(record)}},
             {}};
 }
 
 ReportTable readingTable(const TVXLog& history)
 {
-    ReportTable table {text(ReadingTitle), {}, {{text(ReadingDate), historyTitle(history.getDate())}}, {}};
+    ReportTable table {appText(AppText::ReportReadingTitle), {}, {{appText(AppText::ReportReadingDate), historyTitle(history.getDate())}}, {}};
     // "Firmware version: 2921031601", "P003,P004 : 1,7": a caption and its value.
     for (const std::string& line : informationLines(history)) {
         const std::size_t colon = line.find(':');
@@ -105,7 +67,7 @@ ReportTable readingTable(const TVXLog& history)
 
 ReportTable parametersTable(const TVXLog& history)
 {
-    ReportTable table {message(Msg::ParametersAndOptions), {}, {}, {}};
+    ReportTable table {catalogueText(Msg::ParametersAndOptions), {}, {}, {}};
     for (const OptionLine& option : optionLines(history))
         table.rows.push_back({option.text, option.value});
     for (const ParameterRow& row : parameterRows(history))
@@ -115,7 +77,7 @@ ReportTable parametersTable(const TVXLog& history)
 
 ReportTable statisticsTable(const TVXLog& history)
 {
-    ReportTable table {message(Msg::Statistics), {}, {}, {}};
+    ReportTable table {catalogueText(Msg::Statistics), {}, {}, {}};
     for (std::size_t i = 0; i < TVXLog::StatisticCount; ++i)
         table.rows.push_back({statisticLabel(i), statisticText(history, i)});
     return table;
@@ -123,11 +85,11 @@ ReportTable statisticsTable(const TVXLog& history)
 
 ReportTable sleepHoursTable(const TVXLog& history)
 {
-    ReportTable table {message(Msg::SleepHours), {std::string()}, {}, {}};
+    ReportTable table {catalogueText(Msg::SleepHours), {std::string()}, {}, {}};
     for (std::size_t r = 0; r < TVXLog::RangeCount; ++r)
-        table.header.push_back(message(static_cast<std::uint16_t>(Msg::Range1 + r)));
+        table.header.push_back(catalogueText(static_cast<std::uint16_t>(Msg::Range1 + r)));
     for (unsigned day = 1; day <= 7; ++day) {
-        std::vector<std::string> row {message(static_cast<std::uint16_t>(Msg::Monday + day - 1))};
+        std::vector<std::string> row {catalogueText(static_cast<std::uint16_t>(Msg::Monday + day - 1))};
         for (std::size_t r = 0; r < TVXLog::RangeCount; ++r)
             row.push_back(sleepRangeCell(history, r, day));
         table.rows.push_back(std::move(row));
@@ -137,8 +99,8 @@ ReportTable sleepHoursTable(const TVXLog& history)
 
 ReportTable alarmsTable(const TVXLog& history)
 {
-    ReportTable table {text(AlarmsTitle), {text(AlarmColumn), text(CountColumn), text(DatesColumn)}, {},
-                       text(NoAlarm)};
+    ReportTable table {appText(AppText::ReportAlarmsTitle), {appText(AppText::ReportAlarmColumn), appText(AppText::ReportCountColumn), appText(AppText::ReportDatesColumn)}, {},
+                       appText(AppText::ReportNoAlarm)};
     for (const AlarmSummary& alarm : alarmSummary(history))
         table.rows.push_back({alarm.name, std::to_string(alarm.count), alarm.dates});
     return table;
@@ -146,10 +108,10 @@ ReportTable alarmsTable(const TVXLog& history)
 
 ReportTable eventsTable(const TVXLog& history)
 {
-    ReportTable table {message(Msg::HistoryPage),
-                       {text(NumberColumn), text(DateColumn), text(EventColumn), "Extra", "FU1", "FU2"},
+    ReportTable table {catalogueText(Msg::HistoryPage),
+                       {appText(AppText::ReportNumberColumn), appText(AppText::ReportDateColumn), appText(AppText::ReportEventColumn), "Extra", "FU1", "FU2"},
                        {},
-                       text(NoEvent)};
+                       appText(AppText::ReportNoEvent)};
     table.rows.reserve(history.getEventCount());
     for (EventRow& row : eventRows(history))
         table.rows.push_back({std::move(row.number), std::move(row.date), std::move(row.event),
@@ -189,7 +151,7 @@ std::vector<AlarmSummary> alarmSummary(const TVXLog& history)
 ServiceReport serviceReport(const TVXMowerLog& record, const TVXLog& history, const std::string* comment)
 {
     ServiceReport report;
-    report.title = text(Title);
+    report.title = appText(AppText::ReportTitle);
     const TVXOwner& owner = record.getOwner();
     report.subtitle = recordWindowId(record) + " - " + owner.getName() + " " + owner.getSurname() + " - " +
                       historyTitle(history.getDate());
@@ -202,31 +164,31 @@ ServiceReport serviceReport(const TVXMowerLog& record, const TVXLog& history, co
     report.tables.push_back(parametersTable(history));
     const std::string memo = memoTextFromComment(comment ? *comment : history.getComment());
     if (!memo.empty())
-        report.tables.push_back({message(Msg::Comments), {}, {{memo}}, {}});
+        report.tables.push_back({catalogueText(Msg::Comments), {}, {{memo}}, {}});
     report.events = eventsTable(history);
     report.trendsTitle = trendsCaption();
-    report.pageNumbers = text(PageNumbers);
+    report.pageNumbers = appText(AppText::ReportPageNumbers);
     return report;
 }
 
 std::string serviceReportMenuText()
 {
-    return text(MenuItem);
+    return appText(AppText::ReportMenuItem);
 }
 
 std::string printServiceReportMenuText()
 {
-    return text(PrintMenuItem);
+    return appText(AppText::ReportPrintMenuItem);
 }
 
 std::string serviceReportDialogTitle()
 {
-    return text(DialogTitle);
+    return appText(AppText::ReportDialogTitle);
 }
 
 FileFilter serviceReportFilter()
 {
-    return {text(PdfFilter), "*.pdf"};
+    return {appText(AppText::ReportPdfFilter), "*.pdf"};
 }
 
 std::string serviceReportFileName(const TVXMowerLog& record, const TVXLog& history)

@@ -19,6 +19,35 @@ enum class AppText {
     // the database and its files
 
     // the windows and dialogs
+
+    // the rules of the record dialogs and of the comments
+    FieldUnencodable,  // %1 the field's caption as the dialog shows it, %2 the character, %3 its code point
+    FieldInvalidByte,
+    NameTooLong,
+    AddressTooLong,
+    CommentUnencodable,
+    CommentInvalidByte,
+    CommentTooLong,
+
+    // the history trends and the service report
+    TrendsCaption,
+    ReportTitle,
+    ReportPageNumbers,
+    ReportAlarmsTitle,
+    ReportNoAlarm,
+    ReportAlarmColumn,
+    ReportCountColumn,
+    ReportDatesColumn,
+    ReportNumberColumn,
+    ReportDateColumn,
+    ReportEventColumn,
+    ReportNoEvent,
+    ReportReadingTitle,
+    ReportReadingDate,
+    ReportMenuItem,
+    ReportPrintMenuItem,
+    ReportDialogTitle,
+    ReportPdfFilter,
 };
 
 std::string appText(AppText text);
