@@ -53,6 +53,37 @@ foreach(size 48 128)
 endforeach()
 add_custom_target(quorvane_icons ALL DEPENDS ${QUORVANE_ICON_PNGS})
 
+# ---- documentation --------------------------------------------------------------
+# What every well-kept package brings: the copyright in the machine-readable
+# format, the changelog and the manual pages compressed as the distribution
+# wants them (gzip -9n: no name or time stamp, so two builds give the same
+# bytes), and the user guide with its pictures. The lintian overrides say why
+# the catalogue's own spellings stay.
+set(QUORVANE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quorvane)
+find_program(GZIP_PROGRAM gzip REQUIRED)
+set(QUORVANE_COMPRESSED_DOCS)
+function(quorvane_gzip input output)
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND ${GZIP_PROGRAM} -9n -c ${input} > ${output}
+    DEPENDS ${input}
+    VERBATIM)
+  set(QUORVANE_COMPRESSED_DOCS ${QUORVANE_COMPRESSED_DOCS} ${output} PARENT_SCOPE)
+endfunction()
+
+quorvane_gzip(${QUORVANE_PACKAGING_DIR}/changelog ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+install(FILES ${CMAKE_BINARY_DIR}/doc/changelog.gz ${QUORVANE_PACKAGING_DIR}/copyright DESTINATION ${QUORVANE_DOC_DIR})
+foreach(page quorvane quorvane-tool quorvane-mowersim)
+  configure_file(${CMAKE_SOURCE_DIR}/docs/man/${page}.1 ${CMAKE_BINARY_DIR}/doc/man/${page}.1 @ONLY)
+  quorvane_gzip(${CMAKE_BINARY_DIR}/doc/man/${page}.1 ${CMAKE_BINARY_DIR}/doc/man/${page}.1.gz)
+  install(FILES ${CMAKE_BINARY_DIR}/doc/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+add_custom_target(quorvane_docs ALL DEPENDS ${QUORVANE_COMPRESSED_DOCS})
+install(FILES ${CMAKE_SOURCE_DIR}/docs/user-guide.md DESTINATION ${QUORVANE_DOC_DIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/pictures DESTINATION ${QUORVANE_DOC_DIR} FILES_MATCHING PATTERN "*.png")
+install(FILES ${QUORVANE_PACKAGING_DIR}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME quorvane)
+
 # ---- the Debian package -------------------------------------------------------
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorvane)

@@ -12,7 +12,7 @@ packages=(
     zlib1g-dev
     clang libclang-rt-dev
     dpkg-dev desktop-file-utils appstream
-    poppler-utils
+    poppler-utils optipng lintian
 )
 
 missing=()

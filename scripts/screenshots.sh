@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
 # Renders the pictures of the user guide (docs/user-guide.md) off screen:
 # installs what is missing, builds the renderer and the command-line tool,
-# and writes the PNG files into build/screenshots/. The windows run on a
-# sample database in a temporary folder: the dealer's own settings and
-# database are never opened.
+# and writes the PNG files, optimised, into docs/pictures/, where the guide
+# finds them in a clone, on the repository's web page and in the package.
+# The windows run on a sample database in a temporary folder: the dealer's
+# own settings and database are never opened.
 #
 #   bash scripts/screenshots.sh [--build DIR] [--out DIR]
 #
 #   --build DIR   the build folder (build/ by default, as scripts/run.sh)
-#   --out DIR     where the pictures go (build/screenshots/ by default)
+#   --out DIR     where the pictures go (docs/pictures/ by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build
-out=build/screenshots
+out=docs/pictures
 while [ $# -gt 0 ]; do
     case "$1" in
         --build) build=${2:?--build needs a folder}; shift 2 ;;
@@ -48,5 +49,9 @@ for pdf in "$out"/report-*.pdf; do
     pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$pdf" "${pdf%.pdf}"
     rm -f "$pdf"
 done
+# Losslessly smaller (optipng): the pictures live in the repository.
+if command -v optipng >/dev/null; then
+    optipng -quiet -o2 -strip all "$out"/*.png
+fi
 echo "Pictures written to $out/:"
 ls "$out"

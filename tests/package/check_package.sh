@@ -45,17 +45,24 @@ if [ ! -f "$deb" ]; then
     exit 1
 fi
 
-# Every file the package holds, and nothing else: no build helper, no test program.
-expected="./usr/bin/quorvane
-./usr/bin/quorvane-mowersim
-./usr/bin/quorvane-tool
-./usr/share/applications/quorvane.desktop
-./usr/share/icons/hicolor/128x128/apps/quorvane.png
-./usr/share/icons/hicolor/48x48/apps/quorvane.png
-./usr/share/icons/hicolor/scalable/apps/quorvane.svg
-./usr/share/metainfo/io.github.quorvane.Quorvane.metainfo.xml"
+# Every file the package holds, and nothing else: no build helper, no test
+# program; the guide's pictures are those of the repository.
+docs=$packaging/../docs
+expected=$( {
+    printf '%s\n' ./usr/bin/quorvane ./usr/bin/quorvane-mowersim ./usr/bin/quorvane-tool \
+        ./usr/share/applications/quorvane.desktop \
+        ./usr/share/doc/quorvane/changelog.gz ./usr/share/doc/quorvane/copyright \
+        ./usr/share/doc/quorvane/user-guide.md \
+        ./usr/share/icons/hicolor/128x128/apps/quorvane.png ./usr/share/icons/hicolor/48x48/apps/quorvane.png \
+        ./usr/share/icons/hicolor/scalable/apps/quorvane.svg \
+        ./usr/share/lintian/overrides/quorvane \
+        ./usr/share/man/man1/quorvane.1.gz ./usr/share/man/man1/quorvane-mowersim.1.gz \
+        ./usr/share/man/man1/quorvane-tool.1.gz \
+        ./usr/share/metainfo/io.github.quorvane.Quorvane.metainfo.xml
+    for picture in "$docs"/pictures/*.png; do echo "./usr/share/doc/quorvane/pictures/$(basename "$picture")"; done
+} | LC_ALL=C sort)
 contents=$(dpkg-deb -c "$deb")
-files=$(awk '$1 !~ /^d/ { print $6 }' <<<"$contents" | sort)
+files=$(awk '$1 !~ /^d/ { print $6 }' <<<"$contents" | LC_ALL=C sort)
 if [ "$files" != "$expected" ]; then
     fail "the package's files differ from the expected ones:"
     diff <(echo "$expected") <(echo "$files") || true
@@ -82,6 +89,29 @@ if command -v readelf >/dev/null; then
     for program in quorvane quorvane-tool quorvane-mowersim; do
         ! readelf -S "$work/root/usr/bin/$program" | grep -q '\.debug_info' || fail "/usr/bin/$program is not stripped"
     done
+fi
+
+# The guide shows its pictures from where it is installed.
+guide=$work/root/usr/share/doc/quorvane/user-guide.md
+[ -f "$guide" ] && bash "$(dirname "$0")/check_guide.sh" "$(dirname "$guide")" >/dev/null \
+    || fail "the installed guide misses pictures"
+# The changelog is the project's own, newest version first, and it is this one.
+changelog_version=$(gzip -dc "$work/root/usr/share/doc/quorvane/changelog.gz" | head -n 1 | sed -n 's/^quorvane (\([^)]*\)).*/\1/p')
+[ "$changelog_version" = "$version" ] || fail "the changelog's newest version is '$changelog_version', not $version"
+head -n 1 "$work/root/usr/share/doc/quorvane/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' \
+    || fail "the copyright file is not in the machine-readable format"
+# Each manual page renders without a complaint from the formatter.
+for page in quorvane quorvane-tool quorvane-mowersim; do
+    file=$work/root/usr/share/man/man1/$page.1.gz
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$file" 2>&1 >/dev/null || echo "man failed")
+    [ -z "$warnings" ] || fail "the manual page of $page: $warnings"
+done
+
+# The distribution's own check: no error and no warning. The spelling notes
+# on the catalogue's own texts are overridden in the package, with the reason.
+if ! lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1; then
+    cat "$work/lintian.log"
+    fail "lintian reports errors or warnings"
 fi
 
 field() { dpkg-deb -f "$deb" "$1"; }
