@@ -2,11 +2,13 @@
 
 #include "Component/DatabaseTexts.h"
 #include "Component/RecordFileName.h"
+#include "core/AtomicFile.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 DatabaseLock::Result DatabaseLock::acquire(const std::string& folder)
@@ -14,7 +16,13 @@ DatabaseLock::Result DatabaseLock::acquire(const std::string& folder)
     release();
     error_.clear();
     const std::string path = joinPath(folder, FileName);
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A new lock file gets the folder's sharing, as every file made there: the
+    // group of a shared folder must be able to open it to lock it.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::fchmod(fd, newFileMode(folder.empty() ? "/" : folder));
+    else
+        fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)

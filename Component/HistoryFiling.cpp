@@ -30,6 +30,9 @@ void fileHistory(const InfoFrameBuffer& infoFrame, const HistoryImageBuffer& his
         user.messageBox(MsgType::Error, table.getMessageText(Msg::HistoryDateExists), MbOK);
         logger.log("history not filed: the record already holds one of this date");
         break;
+    case InsertResult::WriteFailed:
+        logger.log("history not filed: its record file could not be written");
+        break;
     case InsertResult::NoRecord: {
         const int result = dialogs.showInsertDialog(history);
         if (result == MrOk)

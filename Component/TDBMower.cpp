@@ -55,22 +55,26 @@ bool TDBMower::Load()
 
 bool TDBMower::SaveRecord()
 {
-    CLogger& logger = CLogger::instance();
     if (fileName.empty()) {
-        logger.log("record without a file name not written: " + serialText);
+        CLogger::instance().log("record without a file name not written: " + serialText);
         return false;
     }
+    return SaveRecordAs(fileName, *mowerHandle, owner.User());
+}
+
+bool TDBMower::SaveRecordAs(const std::string& path, TVXMowerLog& record, UserInteraction& user)
+{
     std::string error;
     try {
-        const WriteResult written = writeFileAtomically(fileName, writeRecordFile(*mowerHandle));
+        const WriteResult written = writeFileAtomically(path, writeRecordFile(record));
         if (written)
             return true;
         error = written.error;
     } catch (const TVXWrite_error& e) {
-        error = fileName + ": " + e.what();
+        error = path + ": " + e.what();
     }
-    logger.log("error writing record file: " + error);
-    owner.User().messageBox(MsgType::Error, databaseText(DatabaseText::SaveFailed) + "\n" + error, MbOK);
+    CLogger::instance().log("error writing record file: " + error);
+    user.messageBox(MsgType::Error, databaseText(DatabaseText::SaveFailed) + "\n" + error, MbOK);
     return false;
 }
 
@@ -82,28 +86,72 @@ bool TDBMower::SaveIfOpen()
     return SaveRecord();
 }
 
-bool TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
+InsertResult TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
 {
     if (!history)
-        return false;
+        return InsertResult::DateExists;
     const TVXLogTime date = history->getDate();
-    if (!mowerHandle->insertLog(std::move(history)))
-        return false;
+    if (mowerHandle->logs().count(date))
+        return InsertResult::DateExists;
+    // The record files a copy: the caller keeps the history until it is on disk.
+    const std::string emptyRecord = EmptyRecordBytes();
+    mowerHandle->insertLog(std::make_unique<TVXLog>(*history));
+    if (!SaveRecord()) {
+        TakeBack({date}, emptyRecord);
+        return InsertResult::WriteFailed;
+    }
+    history.reset();
     ShowChange();
-    SaveRecord();
     if (childForm)
         childForm->showHistory(date);
     else
         OpenRecord();
+    return InsertResult::Inserted;
+}
+
+bool TDBMower::MergeFrom(TVXMowerLog& other)
+{
+    const std::size_t held = mowerHandle->insertionOrder().size();
+    const std::string emptyRecord = EmptyRecordBytes();
+    mowerHandle->mergeFrom(other);
+    const std::vector<TVXLogTime>& order = mowerHandle->insertionOrder();
+    const std::vector<TVXLogTime> merged(order.begin() + static_cast<std::ptrdiff_t>(held), order.end());
+    if (!merged.empty()) {
+        if (!SaveRecord()) {
+            for (const TVXLogTime& date : merged)
+                other.insertLog(std::make_unique<TVXLog>(mowerHandle->findLog(date)));
+            TakeBack(merged, emptyRecord);
+            return false;
+        }
+        ShowChange();
+    }
+    OpenRecord();
+    // The window shows the whole record: the merged histories get their tabs.
+    if (childForm && !merged.empty())
+        childForm->showHistory(merged.back());
     return true;
 }
 
-void TDBMower::MergeFrom(TVXMowerLog& other)
+std::string TDBMower::EmptyRecordBytes()
 {
-    mowerHandle->mergeFrom(other);
-    ShowChange();
-    SaveRecord();
-    OpenRecord();
+    if (mowerHandle->getLogCount() != 0)
+        return {};
+    try {
+        return writeRecordFile(*mowerHandle);
+    } catch (const TVXWrite_error&) {
+        return {};  // its file cannot be written either: nothing will be filed
+    }
+}
+
+void TDBMower::TakeBack(const std::vector<TVXLogTime>& dates, const std::string& emptyRecordBytes)
+{
+    if (!emptyRecordBytes.empty()) {
+        // In place: the record window holds the record itself.
+        *mowerHandle = std::move(*readRecordFile(emptyRecordBytes));
+        return;
+    }
+    for (const TVXLogTime& date : dates)
+        mowerHandle->eraseLog(date);
 }
 
 void TDBMower::OpenRecord()
@@ -179,9 +227,8 @@ DeleteRule TDBMower::CanDeleteHistory(const TVXLogTime& date) const
 DeleteResult TDBMower::DeleteHistory(const TVXLogTime& date)
 {
     UserInteraction& user = owner.User();
-    const TVXStringTable& table = TVXStringTable::instance();
     if (CanDeleteHistory(date) != DeleteRule::Allowed) {
-        user.messageBox(MsgType::Error, table.getMessageText(Msg::CannotDeleteHistory), MbOK);
+        user.messageBox(MsgType::Error, catalogueText(Msg::CannotDeleteHistory), MbOK);
         return DeleteResult::Refused;
     }
     if (user.messageBox(MsgType::Confirmation, deleteConfirmationText(date), MbOK | MbCancel) == MbCancel)
@@ -235,10 +282,10 @@ bool TDBMower::Export()
     if (!error.empty()) {
         CLogger::instance().log("Couldn't create export file");
         CLogger::instance().log(error);
-        user.messageBox(MsgType::Error, TVXStringTable::instance().getMessageText(Msg::ExportFileFailed), MbOK);
+        user.messageBox(MsgType::Error, catalogueText(Msg::ExportFileFailed), MbOK);
         return false;
     }
-    user.showMessage(TVXStringTable::instance().getMessageText(Msg::ExportDone));
+    user.showMessage(catalogueText(Msg::ExportDone));
     return true;
 }
 

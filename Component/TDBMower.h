@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class RecordWindow;
 class TDBMowerList;
@@ -12,6 +13,16 @@ struct RecordVerdict;
 class TVXLog;
 class TVXLogTime;
 class TVXMowerLog;
+class UserInteraction;
+
+// What became of a history offered to a record or to the list.
+enum class InsertResult {
+    NoRecord,     // no record has its serial number (or machine identifier); the caller keeps the history
+    Inserted,     // filed, and its record written
+    DateExists,   // the record already holds a history of this date; the caller keeps it
+    WriteFailed,  // the record file could not be written (the dealer was told); the record
+                  // is as it was and the caller keeps the history
+};
 
 // Whether a history may be deleted. A record keeps at least one history, and
 // a history goes only when its neighbour in the record's order (the one
@@ -60,18 +71,22 @@ public:
     // Writes the record file with its checksum, atomically. A failure is
     // written to the trace log and shown to the user; the old file stays.
     bool SaveRecord();
+    // The same for a record that has no entry yet.
+    static bool SaveRecordAs(const std::string& path, TVXMowerLog& record, UserInteraction& user);
     // Stores the window's comments and writes the record, when its window was
     // ever opened; false when that write failed (it was reported).
     bool SaveIfOpen();
-    // Files the history under its date and writes the record. False when the
-    // record already holds a history of that date: `history` then stays with
-    // the caller and nothing changes. On success `history` is empty and the
-    // record window shows the history (it is opened when needed).
-    bool InsertLog(std::unique_ptr<TVXLog>& history);
+    // Files the history under its date and writes the record. Inserted: the
+    // file holds it, `history` is empty and the record window shows it (it is
+    // opened when needed). DateExists or WriteFailed: the record and its
+    // window are as they were and `history` stays with the caller.
+    InsertResult InsertLog(std::unique_ptr<TVXLog>& history);
     // Moves over every history of the other record whose date this record
-    // lacks, writes the record and opens or raises its window (which gets no
-    // tabs for the merged histories).
-    void MergeFrom(TVXMowerLog& other);
+    // lacks, writes the record when one moved, and opens or raises its window
+    // (which shows them on tabs of their own). False when the write
+    // failed (reported): the histories then go back to the other record and
+    // this one stays as it was.
+    bool MergeFrom(TVXMowerLog& other);
     // Opens the record window, or brings it to the front.
     void OpenRecord();
     // The record window changed the owner data: the comments are stored, the
@@ -129,6 +144,12 @@ private:
     // After the record changed: a new caption re-sorts the list, otherwise
     // only this tile is repainted.
     void ShowChange();
+    // The record file's bytes of a record that holds no history yet, so that
+    // histories filed into it can be taken out again to the last field (the
+    // copied fields of a record follow its newest history); empty otherwise.
+    std::string EmptyRecordBytes();
+    // Takes out histories filed in memory whose write failed.
+    void TakeBack(const std::vector<TVXLogTime>& dates, const std::string& emptyRecordBytes);
 
     TDBMowerList& owner;
     std::unique_ptr<TVXMowerLog> mowerHandle;

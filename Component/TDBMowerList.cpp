@@ -40,8 +40,13 @@ bool TDBMowerList::Load(const std::string& folder)
     try {
         fileList = checker.GetFileList();
     } catch (const TVXDBFC_error&) {
-        CLogger::instance().log("db checker: " + checker.LastError());
-        throw;
+        const std::string reason = checker.LastError();
+        if (!checker.StartNewDatabase()) {
+            CLogger::instance().log("db checker: " + reason);
+            throw;
+        }
+        CLogger::instance().log("new database, empty db checker made: " + checker.CheckFilePath());
+        fileList.clear();
     }
     if (checker.RewriteFailed()) {
         CLogger::instance().log("cannot rewrite the db checker: " + checker.LastError());
@@ -85,6 +90,8 @@ void TDBMowerList::CreateEntries()
 
 void TDBMowerList::Arrange()
 {
+    if (observer_)
+        observer_->scrollToTop();
     for (const auto& mower : entries)
         mower->RefreshCaptions();
 
@@ -220,9 +227,10 @@ InsertResult TDBMowerList::InsertLog(std::unique_ptr<TVXLog>& history)
     for (const auto& mower : entries) {
         if (mower->GetSerial() != history->getSerialNumber())
             continue;
-        const bool filed = mower->InsertLog(history);
-        mower->OpenRecord();
-        return filed ? InsertResult::Inserted : InsertResult::DateExists;
+        const InsertResult result = mower->InsertLog(history);
+        if (result != InsertResult::WriteFailed)
+            mower->OpenRecord();
+        return result;
     }
     return InsertResult::NoRecord;
 }
@@ -236,12 +244,12 @@ std::vector<std::string> TDBMowerList::GetMachineIdList() const
     return ids;
 }
 
-bool TDBMowerList::InsertLogInto(const std::string& machineId, std::unique_ptr<TVXLog>& history)
+InsertResult TDBMowerList::InsertLogInto(const std::string& machineId, std::unique_ptr<TVXLog>& history)
 {
     for (const auto& mower : entries)
         if (mower->GetMachineIdText() == machineId)
             return mower->InsertLog(history);
-    return false;
+    return InsertResult::NoRecord;
 }
 
 bool TDBMowerList::SetAside(const std::string& path)
@@ -290,17 +298,21 @@ bool TDBMowerList::CreateRecord(std::unique_ptr<TVXMowerLog>& record)
         if (!SetAside(joinPath(dbDir, *onDisk)))
             return false;
     }
-    return AddRecord(std::move(record), path);
+    return AddRecord(record, path);
 }
 
-bool TDBMowerList::AddRecord(std::unique_ptr<TVXMowerLog> record, const std::string& path)
+bool TDBMowerList::AddRecord(std::unique_ptr<TVXMowerLog>& record, const std::string& path)
 {
+    if (!record)
+        return false;
+    // The file first: the list shows no record that the disk does not hold.
+    if (!TDBMower::SaveRecordAs(path, *record, user_))
+        return false;
     const std::uint32_t serial = record->getSerialNumber();
     entries.push_back(std::make_unique<TDBMower>(std::move(record), *this));
     TDBMower& mower = *entries.back();
     mower.SetFileName(path);
     Arrange();
-    mower.SaveRecord();
     if (!checker.IsListed(serial) && !checker.AddEntry(serialHex(serial))) {
         CLogger::instance().log("cannot add a db checker entry: " + checker.LastError());
         user_.messageBox(MsgType::Error,

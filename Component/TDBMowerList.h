@@ -17,13 +17,6 @@ class TVXLog;
 class TVXMowerLog;
 class UserInteraction;
 
-// What became of a history offered to the list.
-enum class InsertResult {
-    NoRecord,    // no record has its serial number; the caller keeps the history
-    Inserted,    // filed into the first record with its serial number, and written
-    DateExists,  // that record already holds a history of this date; the caller keeps it
-};
-
 // The database in memory: one entry per record file that the checker lists,
 // arranged in rows of tiles sorted by owner name or by machine identifier.
 // The application's main window owns the one list, gives it the width of its
@@ -50,10 +43,11 @@ public:
     void SetSortByName(bool byName) { sortByName = byName; }
     bool GetSortByName() const { return sortByName; }
 
-    // Loads the record files that the checker of the folder lists. Throws
-    // TVXDBFC_error when the checker is missing or damaged: the list then
-    // stays empty, and new records still register with the checker. A record
-    // file that cannot be loaded gets a trace-log line and no entry.
+    // Loads the record files that the checker of the folder lists. A new
+    // database (no checker, no record file) gets its empty checker. Throws
+    // TVXDBFC_error when the checker is otherwise missing, or damaged: the
+    // list then stays empty, and new records still register with the checker.
+    // A record file that cannot be loaded gets a trace-log line and no entry.
     bool Load(const std::string& folder);
     void CreateEntries();
     // Refreshes the captions, sorts the entries and places their tiles. The
@@ -64,21 +58,25 @@ public:
     void SortByMachineId();
 
     // Files a history into the first record (display order) with its serial
-    // number. The record is written and its window opened or raised.
+    // number. The record is written and its window opened or raised; when the
+    // write fails (reported) nothing changed and the caller keeps the history.
     InsertResult InsertLog(std::unique_ptr<TVXLog>& history);
     // The machine identifiers of all entries, in display order.
     std::vector<std::string> GetMachineIdList() const;
-    // Files a history into the first record showing that machine identifier;
-    // false when there is none or it already holds a history of that date
-    // (the history then stays with the caller).
-    bool InsertLogInto(const std::string& machineId, std::unique_ptr<TVXLog>& history);
+    // Files a history into the first record showing that machine identifier
+    // (NoRecord when there is none); the results are those of InsertLog.
+    InsertResult InsertLogInto(const std::string& machineId, std::unique_ptr<TVXLog>& history);
     // Makes a new record file named after the record's serial number, its
     // checker entry (unless the checker lists that serial already) and its
     // entry, and opens its window. An older file of that name is set aside
     // under a new name first. False, with the record left with the caller,
-    // when the file name belongs to a loaded record or cannot be freed.
+    // when the file name belongs to a loaded record or cannot be freed, or the
+    // file cannot be written (each reported): the list is then as it was.
     bool CreateRecord(std::unique_ptr<TVXMowerLog>& record);
-    bool AddRecord(std::unique_ptr<TVXMowerLog> record, const std::string& path);
+    // Writes the record to that file, then makes its checker entry and its
+    // entry and opens its window. False when the write failed (reported): no
+    // entry, and the record stays with the caller.
+    bool AddRecord(std::unique_ptr<TVXMowerLog>& record, const std::string& path);
     bool MachineExists(std::uint8_t typeCode, std::uint8_t idYear, std::uint32_t idNumber,
                        std::uint8_t idSuffix) const;
     // The last entry (display order) with that serial number, or null.

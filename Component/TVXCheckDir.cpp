@@ -139,3 +139,23 @@ bool TVXCheckDir::AddEntry(const std::string& serialHex)
     listed_.insert(*serial);
     return true;
 }
+
+bool TVXCheckDir::StartNewDatabase()
+{
+    // A checker that is there, even a damaged one, is the dealer's to mend;
+    // record files without a checker are a database that lost it.
+    struct stat st {};
+    if (::lstat(CheckFilePath().c_str(), &st) == 0 || errno != ENOENT)
+        return false;
+    FolderIndex folder(dataDir);
+    for (const std::string& name : folder.names())
+        if (serialOfRecordFileName(name))
+            return false;
+    const WriteResult written = writeFileAtomically(CheckFilePath(), "");
+    if (!written) {
+        lastError_ = written.error;
+        return false;
+    }
+    checkBytes_.clear();
+    return true;
+}

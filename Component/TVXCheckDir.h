@@ -40,6 +40,11 @@ public:
     // the checker then stays as it was.
     bool AddEntry(const std::string& serialHex);
 
+    // Makes the empty checker of a new database: a folder that has neither a
+    // checker nor any record file. False, with LastError() when the write
+    // failed, when the folder is not such a one.
+    bool StartNewDatabase();
+
     static std::uint16_t EntrySum(std::uint32_t serial);
     // The 6 bytes of the entry of a serial.
     static std::string EncodeEntry(std::uint32_t serial);

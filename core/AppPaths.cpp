@@ -86,10 +86,20 @@ bool makeFolders(const std::string& path, std::string& error)
         error = path + " is not a folder";
         return false;
     }
-    std::error_code failure;
-    std::filesystem::create_directories(path, failure);
-    if (failure) {
-        error = "cannot create folder " + path + ": " + failure.message();
+    // Each missing level is made for its owner alone: the folders hold the
+    // customers' names and addresses. Existing ones are left as they are.
+    std::filesystem::path made;
+    for (const std::filesystem::path& part : std::filesystem::path(path)) {
+        made /= part;
+        if (part.empty() || part == "/")
+            continue;
+        if (::mkdir(made.c_str(), 0700) == 0)
+            continue;
+        const int failure = errno;
+        if (failure == EEXIST && ::stat(made.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            continue;
+        error = "cannot create folder " + made.string() + ": "
+                + (failure == EEXIST ? std::string("it is not a folder") : std::strerror(failure));
         return false;
     }
     return true;

@@ -29,5 +29,6 @@ struct AppPaths {
 
 // The running program's own path.
 std::string currentExecutablePath();
-// Creates a folder and its parents; false with the reason when that fails.
+// Creates a folder and its missing parents, each for its owner alone (0700);
+// false with the reason when that fails.
 bool makeFolders(const std::string& path, std::string& error);

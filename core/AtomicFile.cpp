@@ -16,7 +16,7 @@ namespace {
 constexpr std::string_view TemporarySuffix = ".tmp";
 constexpr std::size_t TemporaryLetters = 6;  // what mkstemp puts in place of XXXXXX
 constexpr int MaxLinkHops = 40;              // as the system itself allows
-constexpr mode_t NewFileMode = 0644;
+constexpr mode_t OwnerReadWrite = 0600;
 
 std::string systemError(const std::string& what, const std::string& path, int error = errno)
 {
@@ -87,8 +87,7 @@ WriteResult writeFileAtomically(const std::string& path, std::string_view bytes)
 
     // A file its owner cannot read and write is not kept that way: it would
     // stay unreadable to the program that just rewrote it to mend it.
-    const mode_t oldMode = old.st_mode & 07777;
-    const mode_t mode = exists && (oldMode & 0600) == 0600 ? oldMode : NewFileMode;
+    const mode_t mode = exists ? (old.st_mode & 07777) | OwnerReadWrite : newFileMode(folderOf(target));
     ::fchmod(fd, mode);
     if (exists && ::geteuid() == 0) {
         // Run as root, the rewritten file stays the owner's.
@@ -129,6 +128,18 @@ WriteResult writeFileAtomically(const std::string& path, std::string_view bytes)
         ::close(dirFd);
     }
     return {};
+}
+
+unsigned newFileMode(const std::string& folder)
+{
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return OwnerReadWrite;
+    const mode_t group = (st.st_mode & S_IRWXG) >> 3;
+    const mode_t others = st.st_mode & S_IRWXO;
+    if ((group & ~others) == 0)
+        return OwnerReadWrite;
+    return OwnerReadWrite | (st.st_mode & (S_IRGRP | S_IWGRP));
 }
 
 std::optional<std::string> atomicWriteTarget(std::string_view name)

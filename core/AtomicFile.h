@@ -11,9 +11,9 @@
 //
 // A symbolic link is written through: its target is replaced, the link stays.
 // A path that holds anything but a regular file (a folder, named pipe, device
-// or socket, also behind a link) is refused and left untouched. The new file
-// keeps the old one's permissions when they let its owner read and write it,
-// and gets the usual ones otherwise.
+// or socket, also behind a link) is refused and left untouched. A file that is
+// replaced keeps its permissions (with reading and writing for its owner added
+// when they lacked); a new file gets newFileMode of its folder.
 struct WriteResult {
     bool ok = true;
     std::string error;  // the system's reason when !ok
@@ -21,6 +21,13 @@ struct WriteResult {
 };
 
 WriteResult writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// The permissions of a file the program creates in a folder: reading and
+// writing for its owner, nothing for others. The group gets the reading and
+// writing that the folder grants its group, but only in a folder shared with
+// its group on purpose, that is one whose group has access that others lack
+// (0770, 2770, 0750): in an ordinary 0755 folder the group gets nothing.
+unsigned newFileMode(const std::string& folder);
 
 // The temporary files of writeFileAtomically are named after the file they
 // replace: NAME + ".tmp" + six letters or digits. A crash between creating and

@@ -2,6 +2,7 @@
 
 #include "report/ListPages.h"
 #include "report/TrendsPlot.h"
+#include "core/AtomicFile.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
@@ -9,6 +10,7 @@
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QFileInfo>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextBlock>
@@ -226,6 +228,22 @@ bool paintServiceReport(const ServiceReport& report, const std::vector<TrendSeri
     return true;
 }
 
+namespace {
+
+QFileDevice::Permissions privatePermissions(const QString& folder)
+{
+    const unsigned mode = newFileMode(folder.toStdString());
+    QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                                           | QFileDevice::WriteUser;
+    if (mode & 040)
+        permissions |= QFileDevice::ReadGroup;
+    if (mode & 020)
+        permissions |= QFileDevice::WriteGroup;
+    return permissions;
+}
+
+}  // namespace
+
 QPageLayout serviceReportPageLayout()
 {
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
@@ -235,6 +253,9 @@ QPageLayout serviceReportPageLayout()
 bool writeServiceReportPdf(const ServiceReport& report, const std::vector<TrendSeries>& trends, const QString& path,
                            QString& error)
 {
+    // The report holds the owner's name and address: a new one is closed to
+    // the PC's other users, as the records are; one it replaces keeps its mode.
+    const bool replacing = QFileInfo::exists(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         error = QStringLiteral("%1: %2").arg(path, file.errorString());
@@ -251,6 +272,11 @@ bool writeServiceReportPdf(const ServiceReport& report, const std::vector<TrendS
             error = QStringLiteral("%1: %2").arg(path, error);
             return false;
         }
+    }
+    if (!replacing && !file.setPermissions(privatePermissions(QFileInfo(path).absolutePath()))) {
+        file.cancelWriting();
+        error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
     }
     if (!file.commit()) {
         error = QStringLiteral("%1: %2").arg(path, file.errorString());

@@ -5,6 +5,7 @@
 #include "Component/RecordFileName.h"
 #include "Component/SampleGenerator.h"
 #include "Component/TVXCheckDir.h"
+#include "core/AppPaths.h"
 #include "core/AtomicFile.h"
 #include "tools/ToolFailure.h"
 #include "tools/ToolInput.h"
@@ -118,10 +119,9 @@ int runSample(const std::vector<std::string>& args)
     const SampleArgs& a = *parsed;
     if (const std::string why = refusal(a.folder); !why.empty())
         return toolFailure(why);
-    std::error_code created;
-    fs::create_directories(a.folder, created);
-    if (created)
-        return toolFailure(a.folder + ": the folder cannot be made: " + created.message());
+    // Made as the application makes its database folder: for its owner alone.
+    if (std::string error; !makeFolders(a.folder, error))
+        return toolFailure(a.folder + ": the folder cannot be made: " + error);
 
     SampleGenerator generator(a.seed, a.records);
     std::string checker;

@@ -3,6 +3,8 @@
 #include "Class/HistoryRender.h"
 #include "Class/RecordFile.h"
 #include "Component/RecordFileName.h"
+#include "Component/RecordImport.h"
+#include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 #include "tools/ToolFailure.h"
 #include "tools/ToolInput.h"
@@ -16,8 +18,6 @@
 
 namespace {
 
-// The most a record file can reasonably be: far beyond any real mower's record.
-
 bool hasBinExtension(const std::string& path)
 {
     return sameNameIgnoringCase(std::filesystem::path(path).extension().string(), ".bin");
@@ -27,12 +27,11 @@ bool hasBinExtension(const std::string& path)
 // lines, an empty line and the history's block.
 void appendRecordText(std::vector<std::string>& lines, const TVXMowerLog& record, const TVXLog* history)
 {
-    const TVXStringTable& table = TVXStringTable::instance();
     const TVXOwner& owner = record.getOwner();
-    lines.push_back(table.getMessageText(37));
-    lines.push_back(table.getMessageText(38) + ": " + owner.getName());
-    lines.push_back(table.getMessageText(39) + ": " + owner.getSurname());
-    lines.push_back(table.getMessageText(40) + ": " + owner.getAddress());
+    lines.push_back(catalogueText(37));
+    lines.push_back(catalogueText(38) + ": " + owner.getName());
+    lines.push_back(catalogueText(39) + ": " + owner.getSurname());
+    lines.push_back(catalogueText(40) + ": " + owner.getAddress());
     if (!history)
         return;
     lines.emplace_back();
@@ -76,6 +75,9 @@ int runShow(const std::vector<std::string>& args)
     std::vector<std::string> lines;
     try {
         if (hasBinExtension(path)) {
+            // What the application would refuse to file is not shown as a history.
+            if (const auto defect = binHistoryDefect(bytes); defect && bytes.size() == BinHistoryFileSize)
+                return toolFailure(path + ": " + catalogueText(Msg::CorruptedFile) + ": " + *defect);
             const auto history = readBinHistory(bytes);
             lines = renderHistoryText(*history);
         } else {

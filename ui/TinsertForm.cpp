@@ -1,8 +1,11 @@
 #include "ui/TinsertForm.h"
 
 #include "Class/TVXLog.h"
+#include "Component/MowerTypes.h"
 #include "Component/RecordDialogs.h"
+#include "Component/RecordFileName.h"
 #include "Component/TDBMowerList.h"
+#include "core/AppTexts.h"
 #include "core/CLogger.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
@@ -12,6 +15,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,9 +24,14 @@ namespace {
 
 constexpr int ListRowsShown = 10;
 
-std::string message(std::uint16_t number)
+// Which mower the history comes from: its serial number and its type's
+// prefix (the type code itself for a code without a type).
+std::string historyIdentity(const TVXLog& history)
 {
-    return TVXStringTable::instance().getMessageText(number);
+    const std::uint8_t code = history.getTypeByte() & 0x0F;
+    const MowerType* type = findMowerType(code);
+    return appText(AppText::InsertHistoryIdentity,
+                   {serialHex(history.getSerialNumber()), type ? std::string(type->prefix) : std::to_string(code)});
 }
 
 }  // namespace
@@ -32,9 +41,14 @@ TinsertForm::TinsertForm(TDBMowerList& list, std::unique_ptr<TVXLog>& history, U
     : QDialog(parent), list_(list), history_(history), user_(user)
 {
     setObjectName("insertForm");
-    setWindowTitle(QString::fromStdString(message(Msg::InsertTitle)));
+    setWindowTitle(QString::fromStdString(catalogueText(Msg::InsertTitle)));
 
-    machineList_ = new QGroupBox(QString::fromStdString(message(Msg::MachineListing)), this);
+    historyIdentity_ = new QLabel(this);
+    historyIdentity_->setObjectName("historyIdentityLabel");
+    if (history_)
+        historyIdentity_->setText(QString::fromStdString(historyIdentity(*history_)));
+
+    machineList_ = new QGroupBox(QString::fromStdString(catalogueText(Msg::MachineListing)), this);
     machineList_->setObjectName("machineListGroupBox");
     machineIds_ = new QListWidget(machineList_);
     machineIds_->setObjectName("machineIdListBox");
@@ -51,7 +65,7 @@ TinsertForm::TinsertForm(TDBMowerList& list, std::unique_ptr<TVXLog>& history, U
     insert_->setObjectName("insertButt");
     create_ = new QPushButton(this);
     create_->setObjectName("createButt");
-    setButtonTexts({{insert_, message(Msg::InsertButton)}, {create_, message(Msg::InsertCreateButton)}});
+    setButtonTexts({{insert_, catalogueText(Msg::InsertButton)}, {create_, catalogueText(Msg::InsertCreateButton)}});
     connect(insert_, &QPushButton::clicked, this, &TinsertForm::insertClick);
     connect(create_, &QPushButton::clicked, this, &TinsertForm::createClick);
 
@@ -60,6 +74,8 @@ TinsertForm::TinsertForm(TDBMowerList& list, std::unique_ptr<TVXLog>& history, U
     buttons->addWidget(insert_);
     buttons->addWidget(create_);
     auto* column = new QVBoxLayout(this);
+    column->addWidget(historyIdentity_);
+    column->addSpacing(column->spacing());
     column->addWidget(machineList_, 1);
     column->addLayout(buttons);
 
@@ -80,17 +96,25 @@ void TinsertForm::insertClick()
 {
     const QList<QListWidgetItem*> chosen = machineIds_->selectedItems();
     if (chosen.isEmpty()) {
-        user_.messageBox(MsgType::Warning, message(Msg::ChooseMachine), MbOK);
+        user_.messageBox(MsgType::Warning, catalogueText(Msg::ChooseMachine), MbOK);
         machineIds_->setFocus(Qt::OtherFocusReason);
         return;
     }
     const std::string machineId = chosen.first()->text().toStdString();
-    if (!list_.InsertLogInto(machineId, history_)) {
-        user_.messageBox(MsgType::Error, message(Msg::HistoryDateExists), MbOK);
+    switch (list_.InsertLogInto(machineId, history_)) {
+    case InsertResult::Inserted:
+        CLogger::instance().log("history filed into " + machineId);
+        done(MrOk);
+        return;
+    case InsertResult::WriteFailed:
+        // The dealer was told; the history stays here to be filed again.
+        CLogger::instance().log("history not filed into " + machineId + ": its record file could not be written");
+        return;
+    case InsertResult::NoRecord:
+    case InsertResult::DateExists:
+        user_.messageBox(MsgType::Error, catalogueText(Msg::HistoryDateExists), MbOK);
         return;
     }
-    CLogger::instance().log("history filed into " + machineId);
-    done(MrOk);
 }
 
 void TinsertForm::createClick()

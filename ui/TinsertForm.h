@@ -5,6 +5,7 @@
 #include <memory>
 
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class TDBMowerList;
@@ -13,7 +14,8 @@ class UserInteraction;
 
 // The insert dialog: a history whose serial number no record has is filed
 // into the record the dealer picks from the list of machine identifiers, or
-// the dealer asks for a new record. exec() gives MrOk when the history was
+// the dealer asks for a new record. A line over the list says which mower
+// the history comes from. exec() gives MrOk when the history was
 // filed (it is then gone from `history`), MrAbort for "Create" and MrCancel
 // when the dialog was closed.
 class TinsertForm : public QDialog {
@@ -36,6 +38,7 @@ private:
     TDBMowerList& list_;
     std::unique_ptr<TVXLog>& history_;
     UserInteraction& user_;
+    QLabel* historyIdentity_ = nullptr;  // the serial number and type of the history to file
     QGroupBox* machineList_ = nullptr;
     QListWidget* machineIds_ = nullptr;
     QPushButton* insert_ = nullptr;

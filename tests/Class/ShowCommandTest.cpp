@@ -116,11 +116,11 @@ TEST_F(ShowCommand, RecordWithoutHistoryAndBinFile)
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(empty.out, crlf({"Customer references", "Firstname: A", "Lastname: ", "Address: "}));
 
-    std::string bin = std::string("\x10\x06\x00\x00\x00\x00\x09\x08\x04\x09\x02\x00\x12\xAB\xCD\x21", 16) +
+    std::string bin = std::string("\x10\x06\x00\x00\x00\x00\x09\x08\x04\x09\x02\x04\x12\xAB\xCD\x21", 16) +
                       std::string(8192, '\0');
     const ToolRun history = show(file("mower.BIN", bin));
     EXPECT_EQ(history.status, 0) << history.err;
-    EXPECT_NE(history.out.find("\r\nFirmware version: 0908040902\r\nSNB: 0012ABCD\r\n"), std::string::npos);
+    EXPECT_NE(history.out.find("\r\nFirmware version: 0908040902\r\nSNB: 0412ABCD\r\n"), std::string::npos);
     EXPECT_EQ(history.out.rfind(std::string(68, ' ') + "\r\n"), history.out.size() - 70);
 }
 
@@ -150,5 +150,23 @@ TEST_F(ShowCommand, DamagedFilesGiveOneLineAndStatusOne)
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << name << ": " << run.err;
     }
     EXPECT_NE(show(file("f.dat", flipped)).err.find("Corrupted file"), std::string::npos);
+
+    // A .bin whose info frame no mower sends (random bytes, say) is not shown
+    // as a history: the application would not file it either.
+    std::string noise(8208, '\0');
+    std::uint32_t state = 8208;
+    for (char& c : noise)
+        c = char((state = state * 1103515245u + 12345u) >> 24);
+    noise[15] = 0x7F;
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>> {
+             {"noise.bin", noise},
+             {"serial.bin", std::string(11, '\0') + "\x03\x12\xAB\xCD\x21" + std::string(8192, '\0')}}) {
+        const ToolRun run = show(file(name, bytes));
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.out, "") << name;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << name << ": " << run.err;
+        EXPECT_NE(run.err.find((dir_ / name).string() + ": Corrupted file: "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(name == "noise.bin" ? "byte 15" : "byte 11"), std::string::npos) << run.err;
+    }
     EXPECT_EQ(show((dir_ / "missing.dat").string()).status, 1);
 }

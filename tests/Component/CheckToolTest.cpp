@@ -47,6 +47,14 @@ TEST_F(CheckToolTest, SoundFolderPassesUntouched)
     EXPECT_EQ(checkerBytes(), checker);
 }
 
+TEST_F(CheckToolTest, ADatabaseTheProgramStartedIsSoundBeforeItsFirstRecord)
+{
+    EXPECT_NO_THROW(load());
+    const ToolRun run = runCheckTool(dir.str());
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(says(run, dir.str() + ": sound")) << run.output;
+}
+
 TEST_F(CheckToolTest, EachDamageIsReported)
 {
     addSound(1);

@@ -89,7 +89,7 @@ TEST_F(RecordEditTest, ANewBoardsHistoriesGoOnlyWhileTwoOfThemAreLeft)
         auto fromNewBoard = std::make_unique<TVXLog>();
         fromNewBoard->setSerialNumber(0x20);
         fromNewBoard->setDate({2011, 1, day, 0, 0, 0});
-        ASSERT_TRUE(mower.InsertLog(fromNewBoard));
+        ASSERT_EQ(mower.InsertLog(fromNewBoard), InsertResult::Inserted);
     }
     EXPECT_EQ(mower.GetSerialText(), "00000020");
     const int seen = observer.changed + observer.arranged;

@@ -3,6 +3,7 @@
 #include "Class/TVXException.h"
 #include "Class/TVXLog.h"
 #include "Class/TVXMowerLog.h"
+#include "Component/DatabaseTexts.h"
 #include "DatabaseFixture.h"
 
 using namespace fixture;
@@ -57,6 +58,7 @@ TEST_F(ListTest, MissingCheckerThrowsAndTheFirstRecordCreatesIt)
     addRecordFile(record(1, "A", "One"), false);  // not listed: not loaded
     EXPECT_THROW(load(), TVXDBFC_error);
     EXPECT_TRUE(list.Entries().empty());
+    EXPECT_FALSE(fs::exists(dir / "dbtisl.chk")) << "a folder of record files lost its checker: not a new one";
 
     auto created = std::make_unique<TVXMowerLog>();
     created->insertLog(history(0x00A1B2C3));
@@ -64,6 +66,54 @@ TEST_F(ListTest, MissingCheckerThrowsAndTheFirstRecordCreatesIt)
     EXPECT_TRUE(fs::exists(dir / "00A1B2C3.dat"));
     EXPECT_EQ(checkerBytes(), checkerEntry(0x00A1B2C3));
     EXPECT_EQ(windows.opened.size(), 1u);
+}
+
+// A new database is sound from its first start: its empty checker is made at
+// once, and no start complains of a missing one until the first record.
+TEST_F(ListTest, ANewDatabaseGetsItsEmptyCheckerAtOnce)
+{
+    writeFile(dir / "0012ABCD.dat.aside-1", "set aside long ago");  // not a record file
+    EXPECT_NO_THROW(load());
+    EXPECT_TRUE(fs::exists(dir / "dbtisl.chk"));
+    EXPECT_EQ(checkerBytes(), "");
+    EXPECT_TRUE(list.Entries().empty());
+    for (const std::string& line : traceLines())
+        EXPECT_FALSE(line.starts_with("db checker")) << line;
+
+    TDBMowerList again(user, windows);
+    EXPECT_NO_THROW(again.Load(dir.str()));
+    EXPECT_EQ(traceLines().size(), 1u) << "the second start has nothing to say";
+
+    // A damaged checker is left for the dealer to mend, even with no record.
+    writeChecker("1234567");
+    TDBMowerList damaged(user, windows);
+    EXPECT_THROW(damaged.Load(dir.str()), TVXDBFC_error);
+    EXPECT_EQ(checkerBytes(), "1234567");
+}
+
+// A record whose file cannot be written is not shown as one of the database:
+// no entry, no checker entry, no window, and the caller keeps it.
+TEST_F(ListTest, ACreatedRecordWhoseFileCannotBeWrittenIsNotAdded)
+{
+    writeChecker("");
+    load();
+    auto created = std::make_unique<TVXMowerLog>();
+    created->insertLog(history(0x00A1B2C3));
+    TVXMowerLog* const offered = created.get();
+    EXPECT_EQ(failedChecksInChild(100, [&] {
+                  const bool added = list.CreateRecord(created);
+                  return std::vector<NamedCheck> {
+                      {"CreateRecord fails", !added},
+                      {"the caller keeps the record", created.get() == offered},
+                      {"no entry", list.Entries().empty() && list.VisibleCount() == 0},
+                      {"no window", windows.opened.empty()},
+                      {"the dealer is told",
+                       user.boxes.size() == 1 && user.boxes[0].text.starts_with(databaseText(DatabaseText::SaveFailed))},
+                      {"no record file", !fs::exists(dir / "00A1B2C3.dat")},
+                      {"no checker entry", checkerBytes().empty()},
+                  };
+              }),
+              "");
 }
 
 TEST_F(ListTest, SerialListedTwiceGivesOneEntry)
@@ -151,12 +201,23 @@ TEST_F(ListTest, MachineIdentityLookups)
     EXPECT_EQ(list.FindByIdentity(4, 7, 1, 123), nullptr);
 
     auto h = history(0x55);
-    EXPECT_TRUE(list.InsertLogInto("TX-07-123-05", h));
+    EXPECT_EQ(list.InsertLogInto("TX-07-123-05", h), InsertResult::Inserted);
     EXPECT_EQ(TDBMower(pathOf(2), list).GetMowerHandle().getLogCount(), 2) << "written at once";
     auto h2 = history(0x55);
-    EXPECT_FALSE(list.InsertLogInto("TX-07-123-05", h2));
-    EXPECT_FALSE(list.InsertLogInto("TX-99-999-99", h2));
+    EXPECT_EQ(list.InsertLogInto("TX-07-123-05", h2), InsertResult::DateExists);
+    EXPECT_EQ(list.InsertLogInto("TX-99-999-99", h2), InsertResult::NoRecord);
     EXPECT_TRUE(h2);
+
+    // A record whose file cannot be written keeps what it had, and so does the caller.
+    fs::remove(pathOf(2));
+    fs::create_directory(pathOf(2));
+    auto h3 = history(0x55, {2013, 1, 1, 0, 0, 0});
+    EXPECT_EQ(list.InsertLogInto("TX-07-123-05", h3), InsertResult::WriteFailed);
+    EXPECT_TRUE(h3);
+    EXPECT_EQ(list.FindByIdentity(4, 7, 5, 123)->GetMowerHandle().getLogCount(), 2);
+    EXPECT_EQ(list.InsertLog(h3), InsertResult::WriteFailed);  // by its serial, now the record's
+    EXPECT_TRUE(h3);
+    EXPECT_EQ(list.FindBySerial(0x55)->GetMowerHandle().getLogCount(), 2);
 }
 
 TEST_F(ListTest, CreateRecordSetsAFailedFileAsideAndListsItsSerialOnce)

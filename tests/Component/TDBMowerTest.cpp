@@ -104,7 +104,7 @@ TEST_F(MowerTest, InsertLogFilesWritesAtOnceAndRefusesAKnownDate)
     TDBMower mower(pathOf(fixture.serial), list);
 
     auto same = historyAt(fixture.histories[0].date);
-    EXPECT_FALSE(mower.InsertLog(same));
+    EXPECT_EQ(mower.InsertLog(same), InsertResult::DateExists);
     EXPECT_TRUE(same) << "a refused history stays with the caller";
     EXPECT_EQ(mower.GetMowerHandle().getLogCount(), 1);
     EXPECT_TRUE(windows.windows.empty());
@@ -112,7 +112,7 @@ TEST_F(MowerTest, InsertLogFilesWritesAtOnceAndRefusesAKnownDate)
     // A later history of another mower: the serial shown follows it, the file
     // name does not, and the file holds it at once.
     auto later = historyAt({2009, 1, 1, 0, 0, 0}, 0x0412ABCD);
-    EXPECT_TRUE(mower.InsertLog(later));
+    EXPECT_EQ(mower.InsertLog(later), InsertResult::Inserted);
     EXPECT_FALSE(later);
     EXPECT_EQ(mower.GetSerialText(), "0412ABCD");
     EXPECT_EQ(mower.GetFileName(), pathOf(fixture.serial));
@@ -125,7 +125,7 @@ TEST_F(MowerTest, InsertLogFilesWritesAtOnceAndRefusesAKnownDate)
 
     // With the window open the new history is shown in it.
     auto third = historyAt({2010, 1, 1, 0, 0, 0}, 0x0412ABCD);
-    EXPECT_TRUE(mower.InsertLog(third));
+    EXPECT_EQ(mower.InsertLog(third), InsertResult::Inserted);
     ASSERT_EQ(windows.windows[0]->shown.size(), 1u);
     EXPECT_EQ(windows.windows[0]->shown[0], TVXLogTime(2010, 1, 1, 0, 0, 0));
 }
@@ -173,21 +173,31 @@ TEST_F(MowerTest, RecordChangesAreWrittenAtOnce)
     EXPECT_EQ(reread.GetMowerHandle().getLogCount(), 1);
 }
 
-TEST_F(MowerTest, FailedSaveIsReportedAndKeepsTheOldFile)
+// A history whose write fails is not kept in memory either: the record, its
+// tile and its window stay as the file is, and the caller keeps the history.
+TEST_F(MowerTest, FailedSaveIsReportedAndKeepsTheOldFileAndTheOldRecord)
 {
     const RecordFixture fixture = oneHistory();
     addRecordFile(fixture, false);
     const std::string original = readFile(pathOf(fixture.serial));
     TDBMower mower(pathOf(fixture.serial), list);
-    auto later = historyAt({2009, 1, 1, 0, 0, 0});
+    auto later = historyAt({2009, 1, 1, 0, 0, 0}, 0x0412ABCD);
+    TVXLog* const offered = later.get();
 
     EXPECT_EQ(failedChecksInChild(10000, [&] {
+                  const InsertResult result = mower.InsertLog(later);
                   return std::vector<NamedCheck> {
-                      {"the history is filed in memory", mower.InsertLog(later)},
+                      {"InsertLog says the write failed", result == InsertResult::WriteFailed},
+                      {"the caller keeps the history", later.get() == offered},
+                      {"the record holds one history", mower.GetMowerHandle().getLogCount() == 1},
+                      {"the serial shown is the old one", mower.GetSerialText() == "0012ABCD"
+                                                              && mower.GetSerial() == 0x0012ABCD},
+                      {"no window opens", windows.windows.empty()},
                       {"one error box", user.boxes.size() == 1 && user.boxes[0].type == MsgType::Error},
                       {"one trace line of the failed write",
                        traceLines().size() == 1 && traceLines()[0].starts_with("error writing record file: ")},
-                      {"SaveRecord fails too", !mower.SaveRecord()},
+                      {"the record saved now is the file as it was",
+                       mower.SaveRecord() && readFile(pathOf(fixture.serial)) == original},
                   };
               }),
               "");
@@ -198,6 +208,33 @@ TEST_F(MowerTest, FailedSaveIsReportedAndKeepsTheOldFile)
     EXPECT_FALSE(mower.SaveRecord());
     EXPECT_EQ(readFile(pathOf(fixture.serial)), original);
     EXPECT_EQ(user.boxes.size(), 1u);
+}
+
+// A record without any history takes the copied fields (the serial number
+// among them) from the first history filed: a failed write takes them back.
+TEST_F(MowerTest, AFailedFirstHistoryLeavesAnEmptyRecordAsItWas)
+{
+    auto record = std::make_unique<TVXMowerLog>();
+    record->getOwner().setName("Empty");
+    TDBMower mower(std::move(record), list);
+    fs::create_directory(dir / "taken");
+    mower.SetFileName((dir / "taken").string());  // a folder stands where the file goes
+    mower.OpenRecord();
+    TVXMowerLog* const shown = &mower.GetMowerHandle();  // the record window's record
+
+    auto first = historyAt({2009, 1, 1, 0, 0, 0}, 0x0412ABCD);
+    EXPECT_EQ(mower.InsertLog(first), InsertResult::WriteFailed);
+    EXPECT_EQ(&mower.GetMowerHandle(), shown) << "the window's record is taken back in place";
+    EXPECT_TRUE(first);
+    EXPECT_EQ(mower.GetMowerHandle().getLogCount(), 0);
+    EXPECT_EQ(mower.GetSerial(), 0u);
+    EXPECT_EQ(mower.GetMowerHandle().getOwner().getName(), "Empty");
+    ASSERT_EQ(windows.windows.size(), 1u);
+    EXPECT_TRUE(windows.windows[0]->shown.empty());
+
+    fs::remove(dir / "taken");
+    EXPECT_EQ(mower.InsertLog(first), InsertResult::Inserted);
+    EXPECT_EQ(mower.GetSerial(), 0x0412ABCDu);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <grp.h>
 #include <optional>
 #include <string>
@@ -134,6 +135,33 @@ TEST(AppPaths, TheProgramFolderIsLookedUpForWhoRunsTheProgram)
         };
     });
     EXPECT_EQ(failed, "");
+}
+
+// The folders the program makes hold customers' names and addresses: each
+// level it makes is its owner's alone, whatever the umask; what existed stays.
+TEST(AppPaths, FoldersAreMadeForTheirOwnerAlone)
+{
+    TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const mode_t umaskBefore = ::umask(0);
+    std::string error;
+    EXPECT_TRUE(makeFolders(dir.file("data/quorvane/database/"), error)) << error;
+    ScopedEnv config("XDG_CONFIG_HOME", dir.file("config"));
+    AppPaths::forExecutable("/usr/bin/quorvane", false);
+    ::umask(umaskBefore);
+    auto modeOf = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777;
+    };
+    for (const char* made : {"data", "data/quorvane", "data/quorvane/database", "config", "config/quorvane"})
+        EXPECT_EQ(modeOf(dir.file(made)), 0700u) << made;
+    EXPECT_EQ(modeOf(dir.path()), 0755u);
+
+    // A file where a folder should be is said, not written over.
+    std::ofstream(dir.file("data/plain")) << "x";
+    EXPECT_FALSE(makeFolders(dir.file("data/plain/database"), error));
+    EXPECT_NE(error.find("data/plain"), std::string::npos) << error;
+    EXPECT_TRUE(makeFolders(dir.file("data/quorvane"), error)) << "an existing folder is fine";
 }
 
 }  // namespace

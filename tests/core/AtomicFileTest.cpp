@@ -83,21 +83,52 @@ TEST(AtomicFile, ASymbolicLinkIsWrittenThroughToItsTarget)
     EXPECT_EQ(dir.read("real/later"), "made");
 }
 
-TEST(AtomicFile, PermissionsAreKeptOnlyWhenTheOwnerCanReadAndWrite)
+mode_t modeOf(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777;
+}
+
+TEST(AtomicFile, AReplacedFileKeepsItsPermissionsWithItsOwnersReadingAndWriting)
 {
     TempDir dir;
     auto modeAfterRewrite = [&](mode_t before) {
         dir.write("f", "old");
         chmod(dir.file("f").c_str(), before);
         EXPECT_TRUE(writeFileAtomically(dir.file("f"), "new"));
-        struct stat st {};
-        stat(dir.file("f").c_str(), &st);
-        return st.st_mode & 07777;
+        return modeOf(dir.file("f"));
     };
     EXPECT_EQ(modeAfterRewrite(0600), 0600u);
     EXPECT_EQ(modeAfterRewrite(0664), 0664u);
-    EXPECT_EQ(modeAfterRewrite(0000), 0644u);  // a checker of mode 000 must become readable
+    EXPECT_EQ(modeAfterRewrite(0644), 0644u);  // a file of an earlier version stays as the dealer knows it
+    EXPECT_EQ(modeAfterRewrite(0000), 0600u);  // a checker of mode 000 must become readable
     EXPECT_EQ(modeAfterRewrite(0444), 0644u);
+}
+
+// The folder's own permissions decide, whatever the umask: others get nothing;
+// the group gets the folder's group reading and writing only where the folder
+// is shared with its group on purpose (its group may do what others may not).
+TEST(AtomicFile, ANewFileIsClosedToOthersAndOpenToTheGroupOfASharedFolder)
+{
+    TempDir dir;
+    const mode_t umaskBefore = ::umask(0);  // the most open umask there is
+    const struct {
+        mode_t folder;
+        mode_t file;
+    } cases[] = {
+        {0700, 0600}, {0755, 0600}, {0777, 0600}, {0711, 0600},
+        {0750, 0640}, {0770, 0660}, {02770, 0660}, {0775, 0660}, {0730, 0620}, {0710, 0600},
+    };
+    for (const auto& c : cases) {
+        const std::string folder = dir.file("f" + std::to_string(c.folder));
+        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folder), 0);
+        ASSERT_TRUE(writeFileAtomically(folder + "/record.dat", "x"));
+        EXPECT_EQ(modeOf(folder + "/record.dat"), c.file) << "in a folder of mode " << std::oct << c.folder;
+        EXPECT_EQ(newFileMode(folder), c.file);
+    }
+    ::umask(umaskBefore);
+    EXPECT_EQ(newFileMode(dir.file("no-such-folder")), 0600u);
 }
 
 TEST(AtomicFile, LeftoversAreRecognisedByTheTemporaryNamePatternOnly)

@@ -147,6 +147,63 @@ run_app a7
 [ -e a7/database/notes.txt.tmpA1b2C3 ] || fail "leftovers: a file that is not ours was removed"
 grep -q "interrupted write: .*dbtisl.chk.tmpA1b2C3" a7/quorvane.log || fail "leftovers: no trace line"
 
+# What the program makes holds customers' names and addresses: another user
+# of the PC (uid 65534) reads none of it. The folders on the way are open to
+# him, as a home folder usually is, so that only the program's modes decide.
+if [ "$(id -u)" -eq 0 ]; then
+    chmod 755 "$dir"
+    as_other() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+    mode_is() { [ "$(stat -c %a "$2")" = "$1" ] || fail "$2: mode $(stat -c %a "$2"), not $1"; }
+
+    # A first start makes the settings, the log, the database folder, its
+    # empty checker and its lock; the database is sound from then on.
+    new_app_folder a8
+    chmod 755 a8
+    printf 'anyone may read this\n' >a8/control.txt
+    chmod 644 a8/control.txt
+    run_app a8
+    [ "$app_status" -eq 0 ] || fail "first start: exit status $app_status"
+    mode_is 700 a8/database
+    for f in a8/quorvane.INI a8/quorvane.log a8/database/dbtisl.chk a8/database/quorvane.lock; do
+        mode_is 600 "$f"
+    done
+    [ -f a8/database/dbtisl.chk ] && [ ! -s a8/database/dbtisl.chk ] || fail "first start: no empty checker"
+    "$tool" check a8/database >out.txt 2>&1 || fail "first start: the new database is not sound: $(cat out.txt)"
+    run_app a8
+    ! grep -q "no db checker" a8/quorvane.log || fail "second start: a missing checker was traced"
+    as_other cat a8/control.txt >/dev/null 2>&1 || fail "the other user cannot reach the folder at all"
+    for f in a8/quorvane.INI a8/quorvane.log; do
+        as_other cat "$f" >/dev/null 2>&1 && fail "another user reads $f"
+    done
+    as_other "$tool" check a8/database >out.txt 2>&1 && fail "another user reads the database folder"
+
+    # Record files, in a database folder opened to all by an earlier version.
+    "$tool" sample a9/database --records 3 >out.txt 2>&1 || fail "sample: $(cat out.txt)"
+    mode_is 700 a9
+    mode_is 700 a9/database
+    chmod 755 a9 a9/database
+    as_other cat a9/database/dbtisl.chk >/dev/null 2>&1 && fail "another user reads the checker"
+    record=$(find a9/database -name '*.dat' | head -n 1)
+    mode_is 600 "$record"
+    mode_is 600 a9/database/dbtisl.chk
+    as_other "$tool" show "$record" >out.txt 2>err.txt && fail "another user reads a record file"
+    grep -q "Permission denied" err.txt || fail "record read by another user: $(cat err.txt)"
+
+    # A dealer who shares the database folder with a group keeps the sharing.
+    new_app_folder a10
+    chmod 755 a10
+    mkdir a10/database
+    chgrp 65534 a10/database
+    chmod 2770 a10/database
+    run_app a10
+    mode_is 660 a10/database/dbtisl.chk
+    mode_is 660 a10/database/quorvane.lock
+    as_other "$tool" check a10/database >out.txt 2>&1 || fail "the group cannot use its database: $(cat out.txt)"
+    as_other cat a10/quorvane.INI >/dev/null 2>&1 && fail "another user reads the shared database's settings"
+else
+    echo "not root: the checks as another user are skipped"
+fi
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
     exit 1

@@ -7,6 +7,7 @@
 #include "Component/HistoryFiling.h"
 #include "support/SampleDatabase.h"
 #endif
+#include "Component/DatabaseTexts.h"
 #include "Component/RecordDialogs.h"
 #include "Component/RecordFileName.h"
 #include "Component/RecordValidation.h"
@@ -43,9 +44,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -58,14 +61,9 @@ const TVXLogTime AnnasDate {2000, 1, 1, 12, 0, 0};  // the date of a sample reco
 const TVXLogTime BrunosDate {2005, 6, 7, 8, 9, 10};
 const TVXLogTime NewDate {2011, 3, 4, 10, 20, 30};
 
-std::string message(std::uint16_t number)
-{
-    return TVXStringTable::instance().getMessageText(number);
-}
-
 QString qmessage(std::uint16_t number)
 {
-    return QString::fromStdString(message(number));
+    return QString::fromStdString(catalogueText(number));
 }
 
 template <class T>
@@ -127,6 +125,31 @@ std::unique_ptr<TVXLog> historyOf(std::uint32_t serial, const TVXLogTime& date)
     history->setDate(date);
     return history;
 }
+
+// While it lives no file of this process grows past 100 bytes, as on a full
+// disk: the write fails with EFBIG instead of the process being signalled.
+class DiskFullFor100Bytes {
+public:
+    DiskFullFor100Bytes()
+    {
+        ::getrlimit(RLIMIT_FSIZE, &before_);
+        previousSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = before_;
+        full.rlim_cur = 100;
+        ::setrlimit(RLIMIT_FSIZE, &full);
+    }
+    ~DiskFullFor100Bytes()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &before_);
+        std::signal(SIGXFSZ, previousSignal_);
+    }
+    DiskFullFor100Bytes(const DiskFullFor100Bytes&) = delete;
+    DiskFullFor100Bytes& operator=(const DiskFullFor100Bytes&) = delete;
+
+private:
+    rlimit before_ {};
+    void (*previousSignal_)(int) = SIG_DFL;
+};
 
 enum class Folder { AnnaAndBruno, Empty };
 
@@ -283,7 +306,7 @@ private slots:
         press(Qt::Key_Return);
         QCOMPARE(desk.user.boxes.size(), std::size_t(1));
         QCOMPARE(desk.user.boxes[0].type, MsgType::Warning);
-        QCOMPARE(desk.user.boxes[0].text, message(Msg::ChooseMachine));
+        QCOMPARE(desk.user.boxes[0].text, catalogueText(Msg::ChooseMachine));
         QVERIFY(dialog.isVisible());
 
         // Down chooses the first entry, Anna's; her record holds a history of that date.
@@ -294,7 +317,7 @@ private slots:
         press(Qt::Key_Return);
         QCOMPARE(desk.user.boxes.size(), std::size_t(2));
         QCOMPARE(desk.user.boxes[1].type, MsgType::Error);
-        QCOMPARE(desk.user.boxes[1].text, message(Msg::HistoryDateExists));
+        QCOMPARE(desk.user.boxes[1].text, catalogueText(Msg::HistoryDateExists));
         QVERIFY(dialog.isVisible());
         QVERIFY(history);
         QCOMPARE(desk.dir.read(recordFileName(Anna)), annasFile);
@@ -309,6 +332,60 @@ private slots:
         QVERIFY(!history);
         QCOMPARE(desk.onDisk(Bruno)->GetMowerHandle().getLogCount(), 2);
         QVERIFY(desk.entry(Bruno).GetChildForm() != nullptr);
+    }
+
+    void theInsertDialogSaysWhichMowerTheHistoryComesFrom()
+    {
+        const struct {
+            std::uint8_t language;
+            std::uint8_t typeByte;
+            const char* line;
+        } cases[] = {
+            {0, 0x24, "History of the mower with serial number 0412ABCD, type TX"},
+            {1, 0x2A, "Historique de la tondeuse de numéro de série 0412ABCD, type WK"},
+            {4, 0x35, "Historie des Mähers mit der Seriennummer 0412ABCD, Typ LN"},
+            {0, 0x22, "History of the mower with serial number 0412ABCD, type 2"},  // a code without a type
+        };
+        for (const auto& c : cases) {
+            Desk desk(c.language);
+            std::unique_ptr<TVXLog> history = historyOf(0x0412ABCD, NewDate);
+            history->setTypeByte(c.typeByte);
+            TinsertForm dialog(*desk.list, history, desk.user, &desk.main);
+            showActive(&dialog);
+            auto* line = control<QLabel>(&dialog, "historyIdentityLabel");
+            QCOMPARE(line->text(), QString::fromUtf8(c.line));
+            QVERIFY(line->isVisible());
+            QVERIFY(line->geometry().bottom() < control<QGroupBox>(&dialog, "machineListGroupBox")->geometry().top());
+        }
+    }
+
+    void anInsertWhoseRecordCannotBeWrittenKeepsTheDialogAndTheHistory()
+    {
+        Desk desk;
+        const std::string brunosFile = desk.dir.file(recordFileName(Bruno));
+        std::filesystem::remove(brunosFile);
+        std::filesystem::create_directory(brunosFile);  // where the file was: it cannot be written
+        std::unique_ptr<TVXLog>& history = desk.history;
+        TVXLog* const offered = history.get();
+        TinsertForm dialog(*desk.list, history, desk.user, &desk.main);
+        showActive(&dialog);
+        auto* ids = control<QListWidget>(&dialog, "machineIdListBox");
+        ids->setCurrentRow(1, QItemSelectionModel::ClearAndSelect);  // Bruno's
+        control<QPushButton>(&dialog, "insertButt")->click();
+        QCOMPARE(desk.user.boxes.size(), std::size_t(1));
+        QCOMPARE(desk.user.boxes[0].type, MsgType::Error);
+        QVERIFY(desk.user.boxes[0].text.starts_with(databaseText(DatabaseText::SaveFailed)));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(history.get(), offered);
+        QCOMPARE(desk.entry(Bruno).GetMowerHandle().getLogCount(), std::uint16_t(1));
+        QVERIFY(desk.entry(Bruno).GetChildForm() == nullptr);
+
+        // Once it can be written, the same choice files it.
+        std::filesystem::remove(brunosFile);
+        control<QPushButton>(&dialog, "insertButt")->click();
+        QCOMPARE(dialog.result(), int(MrOk));
+        QVERIFY(!history);
+        QCOMPARE(desk.onDisk(Bruno)->GetMowerHandle().getLogCount(), 2);
     }
 
     void theInsertDialogAsksForANewRecordOrIsClosed()
@@ -375,13 +452,13 @@ private slots:
         const QString lines = "3 rue des Lilas\n69000 Lyon";
         expectRefusals(desk, &dialog, "createButt",
                        {
-                           {"no first name", {"", "", "", "", ""}, {message(Msg::CreateNeedsFirstname)},
+                           {"no first name", {"", "", "", "", ""}, {catalogueText(Msg::CreateNeedsFirstname)},
                             "oNameEdit"},
                            {"an emoji", {"Jean 😀", "", "", "", ""},
                             {"“Fisrtname” holds the character “😀” (U+1F600), which cannot be stored. Please "
                              "replace it."},
                             "oNameEdit"},
-                           {"no last name", {"Jean", "", "", "", ""}, {message(Msg::CreateNeedsLastname)},
+                           {"no last name", {"Jean", "", "", "", ""}, {catalogueText(Msg::CreateNeedsLastname)},
                             "oSurNameEdit"},
                            {"no address", {"Jean", "Lefèvre", "", "", ""}, {AddressMissingText},
                             "oAddressMemo"},
@@ -390,15 +467,15 @@ private slots:
                              "replace it."},
                             "oAddressMemo"},
                            {"no year", {"Jean", "Lefèvre", lines, "", "042"},
-                            {message(Msg::CreateNeedsMachineNumber)}, "yearIdMaskEdit"},
-                           {"half a number", {"Jean", "Lefèvre", lines, "07", "42"},
-                            {message(Msg::CreateNeedsMachineNumber)}, "machineIdMaskEdit"},
+                            {catalogueText(Msg::CreateNeedsMachineNumber)}, "yearIdMaskEdit"},
+                           {"no number", {"Jean", "Lefèvre", lines, "07", ""},
+                            {catalogueText(Msg::CreateNeedsMachineNumber)}, "machineIdMaskEdit"},
                            {"year 03", {"Jean", "Lefèvre", lines, "03", "000"},
-                            {message(Msg::CreateBadMachineNumber)}, "yearIdMaskEdit"},
+                            {catalogueText(Msg::CreateBadMachineNumber)}, "yearIdMaskEdit"},
                            {"number 000", {"Jean", "Lefèvre", lines, "04", "000"},
-                            {message(Msg::CreateBadMachineNumber)}, "machineIdMaskEdit"},
+                            {catalogueText(Msg::CreateBadMachineNumber)}, "machineIdMaskEdit"},
                            {"Anna's machine", {"Jean", "Lefèvre", lines, "05", "001"},
-                            {message(Msg::ExistingMachine)}, "machineIdMaskEdit"},
+                            {catalogueText(Msg::ExistingMachine)}, "machineIdMaskEdit"},
                        });
         QVERIFY(history);
         QVERIFY(!desk.fileExists(NewMower));
@@ -502,6 +579,35 @@ private slots:
         QCOMPARE(history.get(), offered);
         QCOMPARE(history->getDate(), NewDate);
         QCOMPARE(desk.list->Entries().size(), std::size_t(1));
+    }
+
+    void aRecordWhoseFileCannotBeWrittenIsNotCreated()
+    {
+        Desk desk;
+        std::unique_ptr<TVXLog>& history = desk.history;
+        TVXLog* const offered = history.get();
+        const std::string checker = desk.dir.read(TVXCheckDir::DefaultFileName);
+        TcreateForm dialog(*desk.list, 4, history, desk.user, &desk.main);
+        showActive(&dialog);
+        typeInto(&dialog, {"Jean", "Lefèvre", "1 rue", "07", "042"});
+        {
+            DiskFullFor100Bytes full;  // the record file is far larger
+            control<QPushButton>(&dialog, "createButt")->click();
+        }
+        QCOMPARE(desk.user.boxes.size(), std::size_t(1));
+        QVERIFY(desk.user.boxes[0].text.starts_with(databaseText(DatabaseText::SaveFailed)));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(history.get(), offered);
+        QCOMPARE(desk.list->Entries().size(), std::size_t(2));
+        QVERIFY(desk.list->FindBySerial(NewMower) == nullptr);
+        QVERIFY(!desk.fileExists(NewMower));
+        QCOMPARE(desk.dir.read(TVXCheckDir::DefaultFileName), checker);
+
+        // The disk has room again: the same click creates it.
+        control<QPushButton>(&dialog, "createButt")->click();
+        QCOMPARE(dialog.result(), int(MrOk));
+        QVERIFY(!history);
+        QCOMPARE(desk.onDisk(NewMower)->GetMowerHandle().getLogCount(), std::uint16_t(1));
     }
 
     void theCreateDialogFromTheKeyboardAlone()
@@ -620,19 +726,19 @@ private slots:
         expectRefusals(
             desk, &dialog, "chgeButt",
             {
-                {"no first name", {"", "", "", "", ""}, {message(Msg::OwnerDataNeedsFirstname)}, "oNameEdit"},
-                {"no last name", {"Carol", "", "", "", ""}, {message(Msg::OwnerDataNeedsLastname)},
+                {"no first name", {"", "", "", "", ""}, {catalogueText(Msg::OwnerDataNeedsFirstname)}, "oNameEdit"},
+                {"no last name", {"Carol", "", "", "", ""}, {catalogueText(Msg::OwnerDataNeedsLastname)},
                  "oSurNameEdit"},
                 {"no address", {"Carol", "Zed", "", "", ""}, {AddressMissingText}, "oAddressMemo"},
                 {"an emoji", {"Carol", "Zed", "🏡 Home", "", ""},
                  {"“Address” holds the character “🏡” (U+1F3E1), which cannot be stored. Please replace it."},
                  "oAddressMemo"},
-                {"no year", {"Carol", "Zed", lines, "", "001"}, {message(Msg::OwnerDataNeedsMachineNumber)},
+                {"no year", {"Carol", "Zed", lines, "", "001"}, {catalogueText(Msg::OwnerDataNeedsMachineNumber)},
                  "yearIdMaskEdit"},
-                {"year 03", {"Carol", "Zed", lines, "03", "000"}, {message(Msg::OwnerDataBadMachineNumber)},
+                {"year 03", {"Carol", "Zed", lines, "03", "000"}, {catalogueText(Msg::OwnerDataBadMachineNumber)},
                  "yearIdMaskEdit"},
                 {"number 000", {"Carol", "Zed", lines, "05", "000"},
-                 {MachineNumberInvalidText, message(Msg::OwnerDataBadMachineNumber)}, "machineIdMaskEdit"},
+                 {MachineNumberInvalidText, catalogueText(Msg::OwnerDataBadMachineNumber)}, "machineIdMaskEdit"},
             });
         // Bruno's machine, once the type box says WK.
         typeInto(&dialog, {"Carol", "Zed", lines, "06", "002"});
@@ -643,7 +749,7 @@ private slots:
         QCOMPARE(types->currentText(), QString("WK"));
         desk.user.boxes.clear();
         control<QPushButton>(&dialog, "chgeButt")->click();
-        QCOMPARE(desk.user.texts.back(), message(Msg::ExistingMachine));
+        QCOMPARE(desk.user.texts.back(), catalogueText(Msg::ExistingMachine));
         QVERIFY(dialog.isVisible());
         expectKept(&dialog, {"Carol", "Zed", lines, "06", "002"});
 
@@ -736,6 +842,7 @@ private slots:
             Desk desk(language);
             // The longest name the fields take.
             desk.entry(Anna).GetMowerHandle().getOwner().setName("Marie-Christine de Montmorency");
+            desk.history->setTypeByte(0x24);
             TinsertForm insert(*desk.list, desk.history, desk.user, &desk.main);
             TcreateForm create(*desk.list, 4, desk.history, desk.user, &desk.main);
             TchangeODataForm change(desk.entry(Anna), desk.user, &desk.main);
@@ -779,6 +886,8 @@ private:
             const int title = group->fontMetrics().horizontalAdvance(group->title());
             QVERIFY2(group->width() >= title + 16, qPrintable(what + " " + group->title()));
         }
+        if (auto* line = dialog->findChild<QLabel*>("historyIdentityLabel"))
+            QVERIFY2(line->width() >= line->sizeHint().width(), qPrintable(what + " " + line->text()));
         if (dialog->findChild<QLineEdit*>("factoryIdMaskEdit") == nullptr)
             return;
         auto* name = control<QLineEdit>(dialog, "oNameEdit");

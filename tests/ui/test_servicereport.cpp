@@ -179,6 +179,26 @@ private slots:
         QCOMPARE(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     }
 
+    // The report holds the owner's name and address: a new one is for its
+    // owner alone, one it replaces keeps the mode the dealer gave it.
+    void aNewReportIsClosedToOtherUsers()
+    {
+        namespace fs = std::filesystem;
+        TempDir dir;
+        const auto record = fullRecord();
+        const ServiceReport report = serviceReport(*record, *record->logs().begin()->second);
+        QString error;
+        QVERIFY2(writeServiceReportPdf(report, {}, QString::fromStdString(dir.file("new.pdf")), error), qPrintable(error));
+        QCOMPARE(fs::status(dir.file("new.pdf")).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+        dir.write("shared.pdf", "older");
+        fs::permissions(dir.file("shared.pdf"), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
+                                                    | fs::perms::others_read);
+        QVERIFY2(writeServiceReportPdf(report, {}, QString::fromStdString(dir.file("shared.pdf")), error), qPrintable(error));
+        QCOMPARE(fs::status(dir.file("shared.pdf")).permissions() & fs::perms::all,
+                 fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    }
+
     void theHtmlEscapesWhatTheOwnerTyped()
     {
         auto record = fullRecord();
