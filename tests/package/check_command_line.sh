@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The three programs answer --help and --version as command-line programs do:
+# on standard output, with status 0, and the application without opening a
+# window or needing a display.
+#
+#   check_command_line.sh BUILD_DIR VERSION
+set -euo pipefail
+
+build=$1
+version=$2
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+# No display of any kind: a program that tried to open a window would fail.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+answer() {  # answer PROGRAM ARG: its standard output; fails on a non-zero status
+    local out status=0
+    out=$("$build/$1" "$2" 2>/dev/null) || status=$?
+    [ "$status" -eq 0 ] || fail "$1 $2 exits with $status"
+    printf '%s' "$out"
+}
+
+[ "$(answer quorvane --version)" = "quorvane $version" ] || fail "quorvane --version: $(answer quorvane --version)"
+answer quorvane --help | grep -q '^usage: quorvane' || fail "quorvane --help prints no usage"
+[ "$(answer quorvane-tool --version)" = "quorvane-tool $version" ] || fail "quorvane-tool --version"
+answer quorvane-tool --help | grep -q '^usage: quorvane-tool' || fail "quorvane-tool --help prints no usage"
+answer quorvane-mowersim --help | grep -q '^usage: quorvane-mowersim' || fail "quorvane-mowersim --help prints no usage"
+
+[ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
+echo "the programs answer --help and --version"
