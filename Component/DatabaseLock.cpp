@@ -1,6 +1,6 @@
 #include "Component/DatabaseLock.h"
 
-#include "Component/DatabaseTexts.h"
+#include "core/AppTexts.h"
 #include "Component/RecordFileName.h"
 #include "core/AtomicFile.h"
 
@@ -53,5 +53,5 @@ void DatabaseLock::release()
 
 std::string DatabaseLock::inUseMessage(const std::string& folder)
 {
-    return databaseText(DatabaseText::InUse) + "\n" + folder;
+    return appText(AppText::DatabaseInUse) + "\n" + folder;
 }

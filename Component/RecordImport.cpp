@@ -4,7 +4,7 @@
 #include "Class/TVXException.h"
 #include "Class/TVXMowerLog.h"
 #include "core/BoundedFile.h"
-#include "Component/DatabaseTexts.h"
+#include "core/AppTexts.h"
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
 #include "core/CLogger.h"
@@ -132,7 +132,7 @@ bool importDatFile(const std::string& path, TDBMowerList& list, UserInteraction&
         }
         logger.log("Import file: " + path + " has the serial number of " + bySerial->GetMachineIdText()
                    + " and the machine number of another record: not imported");
-        user.messageBox(MsgType::Error, databaseText(DatabaseText::ImportConflict), MbOK);
+        user.messageBox(MsgType::Error, appText(AppText::ImportConflict), MbOK);
         return false;
     }
     if (byIdentity)

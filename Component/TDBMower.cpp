@@ -4,7 +4,7 @@
 #include "Class/TVXException.h"
 #include "Class/TVXMowerLog.h"
 #include "core/BoundedFile.h"
-#include "Component/DatabaseTexts.h"
+#include "core/AppTexts.h"
 #include "Component/MachineId.h"
 #include "Component/RecordFileName.h"
 #include "Component/RecordValidation.h"
@@ -74,7 +74,7 @@ bool TDBMower::SaveRecordAs(const std::string& path, TVXMowerLog& record, UserIn
         error = path + ": " + e.what();
     }
     CLogger::instance().log("error writing record file: " + error);
-    user.messageBox(MsgType::Error, databaseText(DatabaseText::SaveFailed) + "\n" + error, MbOK);
+    user.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + error, MbOK);
     return false;
 }
 

@@ -3,7 +3,7 @@
 #include "Class/TVXException.h"
 #include "Class/TVXLog.h"
 #include "Class/TVXMowerLog.h"
-#include "Component/DatabaseTexts.h"
+#include "core/AppTexts.h"
 #include "Component/FolderIndex.h"
 #include "Component/MachineId.h"
 #include "Component/MowerListObserver.h"
@@ -51,7 +51,7 @@ bool TDBMowerList::Load(const std::string& folder)
     if (checker.RewriteFailed()) {
         CLogger::instance().log("cannot rewrite the db checker: " + checker.LastError());
         user_.messageBox(MsgType::Warning,
-                         databaseText(DatabaseText::CheckerWriteFailed) + "\n" + checker.LastError(), MbOK);
+                         appText(AppText::CheckerWriteFailed) + "\n" + checker.LastError(), MbOK);
     }
     CreateEntries();
     return true;
@@ -262,14 +262,14 @@ bool TDBMowerList::SetAside(const std::string& path)
         if (std::rename(path.c_str(), aside.c_str()) != 0) {
             const std::string error = path + ": " + std::strerror(errno);
             CLogger::instance().log("cannot set the old record file aside: " + error);
-            user_.messageBox(MsgType::Error, databaseText(DatabaseText::SaveFailed) + "\n" + error, MbOK);
+            user_.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + error, MbOK);
             return false;
         }
         CLogger::instance().log("old record file set aside: " + path + " -> " + std::filesystem::path(aside).filename().string());
         return true;
     }
     CLogger::instance().log("cannot set the old record file aside: " + path);
-    user_.messageBox(MsgType::Error, databaseText(DatabaseText::SaveFailed) + "\n" + path, MbOK);
+    user_.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + path, MbOK);
     return false;
 }
 
@@ -287,7 +287,7 @@ bool TDBMowerList::CreateRecord(std::unique_ptr<TVXMowerLog>& record)
             CLogger::instance().log("record file already belongs to " + mower->GetMachineIdText() + ": "
                                     + mower->GetFileName());
             user_.messageBox(MsgType::Error,
-                             databaseText(DatabaseText::RecordFileTaken) + "\n" + mower->GetFileName(), MbOK);
+                             appText(AppText::RecordFileTaken) + "\n" + mower->GetFileName(), MbOK);
             return false;
         }
     }
@@ -316,7 +316,7 @@ bool TDBMowerList::AddRecord(std::unique_ptr<TVXMowerLog>& record, const std::st
     if (!checker.IsListed(serial) && !checker.AddEntry(serialHex(serial))) {
         CLogger::instance().log("cannot add a db checker entry: " + checker.LastError());
         user_.messageBox(MsgType::Error,
-                         databaseText(DatabaseText::CheckerWriteFailed) + "\n" + checker.LastError(), MbOK);
+                         appText(AppText::CheckerWriteFailed) + "\n" + checker.LastError(), MbOK);
     }
     mower.OpenRecord();
     return true;

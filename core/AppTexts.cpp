@@ -28,10 +28,118 @@ TVXStringTable::LocalizedText texts(AppText text)
         return {"%1 of %2", "%1 sur %2", "%1 di %2", "%1 van %2", "%1 von %2"};
 
     // the mower link
+    case AppText::LinkLost:
+        return {"The connection to the mower was lost. Check the cable, leave the mower switched on, and start "
+                "again.",
+                "La connexion avec la tondeuse a été perdue. Vérifiez le câble, laissez la tondeuse allumée et "
+                "recommencez.",
+                "La connessione con il rasaerba è stata persa. Controllare il cavo, lasciare acceso il rasaerba e "
+                "ricominciare.",
+                "De verbinding met de maaier is verbroken. Controleer de kabel, laat de maaier ingeschakeld en "
+                "begin opnieuw.",
+                "Die Verbindung zum Mäher wurde unterbrochen. Prüfen Sie das Kabel, lassen Sie den Mäher "
+                "eingeschaltet und beginnen Sie von vorn."};
+    case AppText::PortRefused:
+        return {"You may not open the port %1 (permission denied): it is kept for the members of the group %2. "
+                "Ask your administrator to add your user account to that group, then log in again.",
+                "Vous n'avez pas le droit d'ouvrir le port %1 (permission refusée) : il est réservé aux membres du "
+                "groupe %2. Demandez à votre administrateur d'ajouter votre compte à ce groupe, puis "
+                "reconnectez-vous.",
+                "Non è consentito aprire la porta %1 (permesso negato): è riservata ai membri del gruppo %2. "
+                "Chiedere all'amministratore di aggiungere il proprio account a quel gruppo, poi accedere di nuovo.",
+                "U mag de poort %1 niet openen (toegang geweigerd): die is voorbehouden aan de leden van de groep "
+                "%2. Vraag uw beheerder uw account aan die groep toe te voegen en meld u daarna opnieuw aan.",
+                "Sie dürfen den Anschluss %1 nicht öffnen (Zugriff verweigert): Er ist den Mitgliedern der Gruppe "
+                "%2 vorbehalten. Bitten Sie Ihren Administrator, Ihr Konto zu dieser Gruppe hinzuzufügen, und "
+                "melden Sie sich dann neu an."};
+    case AppText::PortsRefused:
+        return {"These ports exist but you may not open them (permission denied): %1. They are kept for the "
+                "members of the group %2. Ask your administrator to add your user account to that group, then log "
+                "in again.",
+                "Ces ports existent mais vous n'avez pas le droit de les ouvrir (permission refusée) : %1. Ils sont "
+                "réservés aux membres du groupe %2. Demandez à votre administrateur d'ajouter votre compte à ce "
+                "groupe, puis reconnectez-vous.",
+                "Queste porte esistono ma non è consentito aprirle (permesso negato): %1. Sono riservate ai membri "
+                "del gruppo %2. Chiedere all'amministratore di aggiungere il proprio account a quel gruppo, poi "
+                "accedere di nuovo.",
+                "Deze poorten bestaan, maar u mag ze niet openen (toegang geweigerd): %1. Ze zijn voorbehouden aan "
+                "de leden van de groep %2. Vraag uw beheerder uw account aan die groep toe te voegen en meld u "
+                "daarna opnieuw aan.",
+                "Diese Anschlüsse sind vorhanden, aber Sie dürfen sie nicht öffnen (Zugriff verweigert): %1. Sie "
+                "sind den Mitgliedern der Gruppe %2 vorbehalten. Bitten Sie Ihren Administrator, Ihr Konto zu "
+                "dieser Gruppe hinzuzufügen, und melden Sie sich dann neu an."};
+    case AppText::PortRefusedReason:
+        return {"permission denied (not in the %1 group)", "permission refusée (pas dans le groupe %1)",
+                "permesso negato (non nel gruppo %1)", "toegang geweigerd (niet in de groep %1)",
+                "Zugriff verweigert (nicht in der Gruppe %1)"};
+    case AppText::PortBusyReason:
+        return {"in use by another program", "utilisé par un autre programme", "in uso da un altro programma",
+                "in gebruik door een ander programma", "von einem anderen Programm belegt"};
+    case AppText::NoFreePort:
+        return {"no free serial port", "aucun port série libre", "nessuna porta seriale libera",
+                "geen vrije seriële poort", "kein freier serieller Anschluss"};
+    case AppText::UpgradeFileName:
+        return {"File: %1", "Fichier : %1", "File: %1", "Bestand: %1", "Datei: %1"};
 
     // the database and its files
+    case AppText::DatabaseInUse:
+        return {"The database is in use by another running copy of the program, so it was not opened:",
+                "La base de données est utilisée par un autre exemplaire du programme en cours d'exécution ; "
+                "elle n'a pas été ouverte :",
+                "Il database è in uso da un'altra copia del programma in esecuzione, quindi non è stato aperto:",
+                "De database wordt gebruikt door een ander actief exemplaar van het programma en is daarom niet "
+                "geopend:",
+                "Die Datenbank wird von einer anderen laufenden Kopie des Programms verwendet und wurde daher "
+                "nicht geöffnet:"};
+    case AppText::RecordSaveFailed:
+        return {"The record file could not be written; the previous file was kept:",
+                "Le fichier de la fiche n'a pas pu être écrit ; l'ancien fichier a été conservé :",
+                "Il file della scheda non ha potuto essere scritto; il file precedente è stato conservato:",
+                "Het bestand van de kaart kon niet worden geschreven; het vorige bestand is bewaard:",
+                "Die Datei des Datensatzes konnte nicht geschrieben werden; die bisherige Datei bleibt erhalten:"};
+    case AppText::CheckerWriteFailed:
+        return {"The database index file could not be written:",
+                "Le fichier d'index de la base de données n'a pas pu être écrit :",
+                "Il file indice del database non ha potuto essere scritto:",
+                "Het indexbestand van de database kon niet worden geschreven:",
+                "Die Indexdatei der Datenbank konnte nicht geschrieben werden:"};
+    case AppText::ImportConflict:
+        return {"The serial number of this record belongs to one machine of the database and its machine number "
+                "to another: nothing was imported.",
+                "Le numéro de série de cette fiche appartient à une machine de la base et son numéro de machine "
+                "à une autre : rien n'a été importé.",
+                "Il numero di serie di questa scheda appartiene a una macchina del database e il suo numero di "
+                "macchina a un'altra: non è stato importato nulla.",
+                "Het serienummer van deze kaart hoort bij een machine in de database en het machinenummer bij "
+                "een andere: er is niets geïmporteerd.",
+                "Die Seriennummer dieses Datensatzes gehört zu einer Maschine der Datenbank, die Maschinennummer "
+                "zu einer anderen: es wurde nichts importiert."};
+    case AppText::RecordFileTaken:
+        return {"A record file of this serial number already belongs to another machine of the database; no "
+                "record was created:",
+                "Un fichier de fiche de ce numéro de série appartient déjà à une autre machine de la base ; "
+                "aucune fiche n'a été créée :",
+                "Un file di scheda con questo numero di serie appartiene già a un'altra macchina del database; "
+                "nessuna scheda è stata creata:",
+                "Een kaartbestand met dit serienummer hoort al bij een andere machine in de database; er is "
+                "geen kaart aangemaakt:",
+                "Eine Datensatzdatei mit dieser Seriennummer gehört bereits zu einer anderen Maschine der "
+                "Datenbank; es wurde kein Datensatz angelegt:"};
+    case AppText::InsertHistoryIdentity:
+        return {"History of the mower with serial number %1, type %2",
+                "Historique de la tondeuse de numéro de série %1, type %2",
+                "Storico del rasaerba con numero di serie %1, tipo %2",
+                "Historie van de maaier met serienummer %1, type %2",
+                "Historie des Mähers mit der Seriennummer %1, Typ %2"};
 
     // the windows and dialogs
+    case AppText::ClosingAfterCommand:
+        return {
+                "The program will close as soon as the running command has ended.",
+                "Le programme se fermera dès la fin de la commande en cours.",
+                "Il programma si chiuderà al termine del comando in corso.",
+                "Het programma wordt gesloten zodra de lopende opdracht klaar is.",
+                "Das Programm wird beendet, sobald der laufende Befehl abgeschlossen ist."};
 
     // the rules of the record dialogs and of the comments
     case AppText::FieldUnencodable:
@@ -83,6 +191,14 @@ TVXStringTable::LocalizedText texts(AppText text)
                 "Il commento è limitato a 255 caratteri; un a capo conta come due.",
                 "De opmerking is beperkt tot 255 tekens; een regeleinde telt als twee.",
                 "Der Kommentar ist auf 255 Zeichen begrenzt; ein Zeilenumbruch zählt doppelt."};
+
+    // the progress window
+    case AppText::UpgradeKeepMowerOn:
+        return {"Do not unplug the mower or switch it off until the upgrade is done.",
+                "Ne débranchez pas la tondeuse et ne l'éteignez pas avant la fin de la mise à jour.",
+                "Non scollegare né spegnere il rasaerba finché l'aggiornamento non è terminato.",
+                "Koppel de maaier niet los en schakel hem niet uit voordat de update klaar is.",
+                "Den Mäher erst nach Abschluss der Aktualisierung abziehen oder ausschalten."};
 
     // the history trends and the service report
     case AppText::TrendsCaption:

@@ -15,10 +15,24 @@ enum class AppText {
     ShownOfTotal,        // "%1 of %2": tiles shown, records in all
 
     // the mower link
+    LinkLost,            // under the failure message of a command whose mower went away
+    PortRefused,         // under "Selected port not free": %1 the port, %2 the group that may open it
+    PortsRefused,        // under "No machine connected": %1 the ports, %2 the groups that may open them
+    PortRefusedReason,   // quorvane-tool ports: %1 the group
+    PortBusyReason,      // quorvane-tool ports
+    NoFreePort,          // quorvane-tool ports
+    UpgradeFileName,     // under "Corrupted file": %1 the file
 
     // the database and its files
+    DatabaseInUse,  // a second application on the same database folder
+    RecordSaveFailed,  // a record file could not be written
+    CheckerWriteFailed,  // the checker could not be written
+    ImportConflict,  // serial number of one record, machine number of another
+    RecordFileTaken,  // a new record's file name belongs to a loaded record
+    InsertHistoryIdentity,  // over the insert dialog's list: %1 the serial number, %2 the mower type
 
     // the windows and dialogs
+    ClosingAfterCommand,  // the status line while a close asked for during a command waits for its end
 
     // the rules of the record dialogs and of the comments
     FieldUnencodable,  // %1 the field's caption as the dialog shows it, %2 the character, %3 its code point
@@ -28,6 +42,9 @@ enum class AppText {
     CommentUnencodable,
     CommentInvalidByte,
     CommentTooLong,
+
+    // the progress window
+    UpgradeKeepMowerOn,  // under the bar while the firmware is written
 
     // the history trends and the service report
     TrendsCaption,

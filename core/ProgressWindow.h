@@ -14,6 +14,10 @@ public:
     virtual void setPosition(int position) = 0;
     virtual void showWindow() = 0;
     virtual void hideWindow() = 0;
+    // A line under the bar that tells the dealer what to mind while the
+    // command runs (an upgrade: do not unplug the mower); empty removes it.
+    // Hiding the window removes it too. Windows without room for it ignore it.
+    virtual void setNote(const std::string& note) { (void)note; }
 };
 
 // A progress window that shows nothing.

@@ -3,7 +3,7 @@
 
 #include "Class/TVXLog.h"
 #include "Class/TVXMowerLog.h"
-#include "Component/DatabaseTexts.h"
+#include "core/AppTexts.h"
 #include "DatabaseFixture.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
@@ -42,7 +42,7 @@ void makeUnwritable(const std::string& recordFile)
 bool saidSaveFailed(const ScriptedUser& user)
 {
     return user.boxes.size() == 1 && user.boxes[0].type == MsgType::Error
-           && user.boxes[0].text.starts_with(databaseText(DatabaseText::SaveFailed));
+           && user.boxes[0].text.starts_with(appText(AppText::RecordSaveFailed));
 }
 
 using ImportTest = DatabaseTest;
@@ -117,7 +117,7 @@ TEST_F(ImportTest, MatchTable)
     // Serial of 0x10 and identity of 0x20: refused, and said so.
     const auto before = readFile(pathOf(0x10));
     EXPECT_FALSE(importDatFile(exportOf(record(0x10, 200, {TVXLogTime {2010, 1, 1, 0, 0, 0}})), list, user));
-    EXPECT_EQ(user.boxes.back().text, databaseText(DatabaseText::ImportConflict));
+    EXPECT_EQ(user.boxes.back().text, appText(AppText::ImportConflict));
     EXPECT_EQ(readFile(pathOf(0x10)), before);
 
     // Nobody: a new record, file, checker entry and window.

@@ -3,7 +3,7 @@
 #include "Class/TVXException.h"
 #include "Class/TVXLog.h"
 #include "Class/TVXMowerLog.h"
-#include "Component/DatabaseTexts.h"
+#include "core/AppTexts.h"
 #include "DatabaseFixture.h"
 
 using namespace fixture;
@@ -108,7 +108,7 @@ TEST_F(ListTest, ACreatedRecordWhoseFileCannotBeWrittenIsNotAdded)
                       {"no entry", list.Entries().empty() && list.VisibleCount() == 0},
                       {"no window", windows.opened.empty()},
                       {"the dealer is told",
-                       user.boxes.size() == 1 && user.boxes[0].text.starts_with(databaseText(DatabaseText::SaveFailed))},
+                       user.boxes.size() == 1 && user.boxes[0].text.starts_with(appText(AppText::RecordSaveFailed))},
                       {"no record file", !fs::exists(dir / "00A1B2C3.dat")},
                       {"no checker entry", checkerBytes().empty()},
                   };

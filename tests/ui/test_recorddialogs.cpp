@@ -7,7 +7,7 @@
 #include "Component/HistoryFiling.h"
 #include "support/SampleDatabase.h"
 #endif
-#include "Component/DatabaseTexts.h"
+#include "core/AppTexts.h"
 #include "Component/RecordDialogs.h"
 #include "Component/RecordFileName.h"
 #include "Component/RecordValidation.h"
@@ -374,7 +374,7 @@ private slots:
         control<QPushButton>(&dialog, "insertButt")->click();
         QCOMPARE(desk.user.boxes.size(), std::size_t(1));
         QCOMPARE(desk.user.boxes[0].type, MsgType::Error);
-        QVERIFY(desk.user.boxes[0].text.starts_with(databaseText(DatabaseText::SaveFailed)));
+        QVERIFY(desk.user.boxes[0].text.starts_with(appText(AppText::RecordSaveFailed)));
         QVERIFY(dialog.isVisible());
         QCOMPARE(history.get(), offered);
         QCOMPARE(desk.entry(Bruno).GetMowerHandle().getLogCount(), std::uint16_t(1));
@@ -595,7 +595,7 @@ private slots:
             control<QPushButton>(&dialog, "createButt")->click();
         }
         QCOMPARE(desk.user.boxes.size(), std::size_t(1));
-        QVERIFY(desk.user.boxes[0].text.starts_with(databaseText(DatabaseText::SaveFailed)));
+        QVERIFY(desk.user.boxes[0].text.starts_with(appText(AppText::RecordSaveFailed)));
         QVERIFY(dialog.isVisible());
         QCOMPARE(history.get(), offered);
         QCOMPARE(desk.list->Entries().size(), std::size_t(2));

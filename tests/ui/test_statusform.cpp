@@ -1,5 +1,9 @@
 #include "core/TStatusForm.h"
 
+#include "core/AppTexts.h"
+#include "core/MessageNumbers.h"
+#include "core/TVXStringTable.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QtTest>
@@ -46,6 +50,40 @@ private slots:
         QVERIFY2((form.geometry().center() - centre).manhattanLength() <= 4, qPrintable(QString("%1,%2 vs %3,%4").arg(form.geometry().center().x()).arg(form.geometry().center().y()).arg(centre.x()).arg(centre.y())));
         form.setText("COM3");
         QCOMPARE(form.size(), QSize(165, 76));
+    }
+
+    // The upgrade's title is whole in every language, the bar shows how far
+    // it is, and the note under the bar has its room and goes with the window.
+    void theUpgradeShowsItsTitlePercentageAndNoteInEveryLanguage()
+    {
+        for (std::uint8_t language = 0; language < TVXStringTable::LanguageCount; ++language) {
+            TVXStringTable::instance().setLanguage(language);
+            TStatusForm form;
+            form.showWindow();
+            form.setCaption(catalogueText(Msg::UpgradeInProgress));
+            form.setMaximum(200);
+            form.setText("MAIN");
+            form.setNote(appText(AppText::UpgradeKeepMowerOn));
+            form.setPosition(50);
+            QVERIFY2(form.width() >= form.titleWidth(), qPrintable(form.windowTitle()));
+            QVERIFY(form.progressBar()->isTextVisible());
+            QCOMPARE(form.progressBar()->text(), QString("25%"));
+
+            const QLabel* note = form.noteLabel();
+            QVERIFY(note->isVisible());
+            QVERIFY(note->geometry().top() > form.progressBar()->geometry().bottom());
+            QVERIFY(form.rect().contains(note->geometry()));
+            // Every line of the note is whole: its height holds the wrapped text.
+            QVERIFY(note->height() >= note->heightForWidth(note->width()));
+            QVERIFY(note->width() >= 100);
+
+            form.hideWindow();
+            QVERIFY(note->text().isEmpty());
+            form.showWindow();
+            QVERIFY(!note->isVisible());
+            QCOMPARE(form.height(), TStatusForm::BaseHeight);
+        }
+        TVXStringTable::instance().setLanguage(1);
     }
 };
 
