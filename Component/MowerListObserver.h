@@ -12,4 +12,6 @@ public:
     virtual void mowerChanged(const TDBMower& mower) = 0;
     // Repaint the list and its tiles.
     virtual void refreshRequested() = 0;
+    // The tiles are sorted again: the view shows the list from its first row.
+    virtual void scrollToTop() {}
 };

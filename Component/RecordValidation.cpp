@@ -2,6 +2,7 @@
 
 #include "Class/TVXMowerLog.h"
 #include "Component/HistoryComment.h"
+#include "Component/MachineId.h"
 #include "Component/TDBMowerList.h"
 #include "core/Cp1252.h"
 #include "core/AppTexts.h"
@@ -9,7 +10,6 @@
 #include "core/TVXStringTable.h"
 #include "core/Utf8.h"
 
-#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -131,13 +131,7 @@ std::optional<RecordVerdict> checkInput(const RecordInput& input, const std::str
 
 std::optional<std::uint32_t> parseIdDigits(std::string_view text)
 {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
-        return std::nullopt;
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return readIdPart(text);
 }
 
 std::vector<std::string> memoLines(std::string_view memoText)

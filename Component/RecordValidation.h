@@ -58,9 +58,10 @@ inline constexpr const char* AddressMissingText = "Vous devez spécifier une add
 // The owner-data dialog's first box for a machine number of 0.
 inline constexpr const char* MachineNumberInvalidText = "Numero de machine non valide";
 
-// The year or number of the machine identifier read as a decimal integer:
-// digits only ("07", "123"); nothing for a field with blanks ("", "_", "0_")
-// or a value past 2^32 - 1.
+// The year or number of the machine identifier read as a decimal integer
+// (readIdPart): "07" is 7, "12_" (a field not filled to its last place) is
+// 12; nothing for a field without a digit ("", "__"), with a blank between
+// its digits ("1_3") or a value past 2^32 - 1.
 std::optional<std::uint32_t> parseIdDigits(std::string_view text);
 
 // The lines of a memo text: none for an empty text; a final line break does

@@ -4,7 +4,7 @@
 
 #include "Component/MowerTypes.h"
 #include "core/MessageNumbers.h"
-#include "core/TVXStringTable.h"
+#include "ui/UiTexts.h"
 #include "core/UserInteraction.h"
 
 #include <QAbstractButton>
@@ -28,11 +28,6 @@ namespace {
 constexpr int YearDigits = 2;
 constexpr int NumberDigits = 3;
 constexpr int AddressLinesShown = 5;
-
-QString text(std::uint16_t message)
-{
-    return QString::fromStdString(TVXStringTable::instance().getMessageText(message));
-}
 
 // "99;_" for two digits: digits only, '_' where none was typed.
 QString digitMask(int digits)
@@ -170,10 +165,10 @@ void MachineIdFields::fitIdField(QLineEdit* edit, int digits)
 void MachineIdFields::setTitles(std::uint16_t name, std::uint16_t surname, std::uint16_t address,
                                 std::uint16_t machine)
 {
-    nameGroup_->setTitle(text(name));
-    surnameGroup_->setTitle(text(surname));
-    addressGroup_->setTitle(text(address));
-    machineGroup_->setTitle(text(machine));
+    nameGroup_->setTitle(uiText(name));
+    surnameGroup_->setTitle(uiText(surname));
+    addressGroup_->setTitle(uiText(address));
+    machineGroup_->setTitle(uiText(machine));
 }
 
 void MachineIdFields::setOwner(const std::string& name, const std::string& surname,
@@ -250,7 +245,7 @@ QPushButton* MachineIdFields::layOutDialog(QDialog& dialog, const char* mainName
     cancelButton->setObjectName("cancelButt");
     // The catalogue's "Abort" is its cancel word in every language.
     setButtonTexts({{mainButton, mainCaption},
-                    {cancelButton, TVXStringTable::instance().getMessageText(Msg::AbortButton)}});
+                    {cancelButton, catalogueText(Msg::AbortButton)}});
     connect(cancelButton, &QPushButton::clicked, &dialog, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;

@@ -3,7 +3,7 @@
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
 #include "core/MessageNumbers.h"
-#include "core/TVXStringTable.h"
+#include "ui/UiTexts.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -61,7 +61,7 @@ void MowerListView::setList(TDBMowerList* list)
 
 void MowerListView::setCaptions()
 {
-    exportAction_->setText(QString::fromStdString(TVXStringTable::instance().getMessageText(Msg::TileExport)));
+    exportAction_->setText(uiText(Msg::TileExport));
 }
 
 TDBMower* MowerListView::mowerAt(const QPoint& point) const
@@ -88,6 +88,11 @@ void MowerListView::mowerChanged(const TDBMower& mower)
 void MowerListView::refreshRequested()
 {
     viewport()->update();
+}
+
+void MowerListView::scrollToTop()
+{
+    verticalScrollBar()->setValue(0);
 }
 
 QRect MowerListView::tileRect(const TDBMower& mower) const

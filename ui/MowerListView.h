@@ -37,6 +37,7 @@ public:
     void listArranged() override;
     void mowerChanged(const TDBMower& mower) override;
     void refreshRequested() override;
+    void scrollToTop() override;
 
 signals:
     // The list placed its tiles again (sorted, filtered, a new width).

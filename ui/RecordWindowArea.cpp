@@ -8,12 +8,15 @@
 #include "ui/TypePictures.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QMdiArea>
 #include <QIcon>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <algorithm>
 
 RecordWindowArea::RecordWindowArea(QMdiArea* area, QMenuBar* menuBar, QMenu* windowMenu, UserInteraction& user,
                                    QObject* parent)
@@ -69,6 +72,71 @@ TChildForm* RecordWindowArea::activeWindow() const
     if (sub == nullptr || sub->isMinimized() || sub->isHidden())
         return nullptr;
     return qobject_cast<TChildForm*>(sub->widget());
+}
+
+void RecordWindowArea::cycleWindows(bool forward)
+{
+    std::vector<TChildForm*> shown;
+    for (TChildForm* form : windows())
+        if (form->subWindow() && !form->subWindow()->isHidden())
+            shown.push_back(form);
+    if (shown.empty())
+        return;
+    TChildForm* front = activeWindow();
+    const auto at = std::find(shown.begin(), shown.end(), front);
+    const bool keyboardInFront = front && front->isAncestorOf(QApplication::focusWidget());
+    TChildForm* next = shown.front();
+    if (at != shown.end() && !keyboardInFront) {
+        next = front;
+    } else if (at != shown.end()) {
+        const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(shown.size());
+        const std::ptrdiff_t index = (at - shown.begin() + (forward ? 1 : count - 1)) % count;
+        next = shown[static_cast<std::size_t>(index)];
+    }
+    next->bringToFront();
+    // The window's own last control, or its first one.
+    QWidget* target = next->focusWidget();
+    if (target == nullptr || !target->isVisible())
+        target = next->nextInFocusChain();
+    if (target && next->isAncestorOf(target))
+        target->setFocus(Qt::TabFocusReason);
+    else
+        next->setFocus(Qt::TabFocusReason);
+}
+
+QMdiSubWindow* RecordWindowArea::subWindowOf(const QWidget* widget) const
+{
+    for (const QWidget* w = widget; w != nullptr && w != area_; w = w->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(const_cast<QWidget*>(w)))
+            return sub;
+    return nullptr;
+}
+
+QWidget* RecordWindowArea::nextTabStop(QWidget* from, bool forward) const
+{
+    if (from == nullptr || !area_)
+        return nullptr;
+    const TChildForm* front = activeWindow();
+    QWidget* window = from->window();
+    QWidget* candidate = from;
+    // The chain is a ring; one turn at most.
+    for (int steps = 0; steps < 10000; ++steps) {
+        candidate = forward ? candidate->nextInFocusChain() : candidate->previousInFocusChain();
+        if (candidate == nullptr || candidate == from)
+            return nullptr;
+        const bool takesTab = (candidate->focusPolicy() & Qt::TabFocus) == Qt::TabFocus
+                              && candidate->isVisible() && candidate->isEnabled() && candidate->window() == window
+                              && candidate->focusProxy() == nullptr;
+        if (!takesTab)
+            continue;
+        if (candidate != area_ && !area_->isAncestorOf(candidate))
+            return candidate;
+        // In the area: only a control of the front window, never the frame of a window.
+        const QMdiSubWindow* sub = subWindowOf(candidate);
+        if (front && sub == front->subWindow() && front->isAncestorOf(candidate))
+            return candidate;
+    }
+    return nullptr;
 }
 
 bool RecordWindowArea::eventFilter(QObject* watched, QEvent* event)

@@ -39,6 +39,16 @@ public:
     // that one is minimised or hidden; null when there is none.
     TChildForm* activeWindow() const;
 
+    // Ctrl+Tab: the keyboard goes into the front window when it is elsewhere,
+    // otherwise the next shown window (the previous one backwards) comes to
+    // the front with the keyboard, in the order the windows were opened.
+    void cycleWindows(bool forward);
+    // Where Tab (forward) or Shift+Tab takes the keyboard from a control of
+    // the main window outside the record windows: the next control in the
+    // window's focus chain, but of the record windows only the front one
+    // takes part; the others stay behind. Null when no control takes it.
+    QWidget* nextTabStop(QWidget* from, bool forward) const;
+
 protected:
     // Watches the sub-windows for the moment one is closed (hidden).
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,6 +59,8 @@ private:
     void mergeMenu();
     // Lists the windows below the Window menu's own items.
     void fillWindowMenu();
+    // The record window, if any, that holds the widget.
+    QMdiSubWindow* subWindowOf(const QWidget* widget) const;
 
     QPointer<QMdiArea> area_;
     QPointer<QMenuBar> menuBar_;

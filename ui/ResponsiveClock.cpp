@@ -4,8 +4,9 @@
 
 #include <algorithm>
 
-ResponsiveClock::ResponsiveClock(Clock& real)
+ResponsiveClock::ResponsiveClock(Clock& real, std::function<bool()> inputFiltered)
     : real_(real)
+    , inputFiltered_(std::move(inputFiltered))
 {
 }
 
@@ -15,7 +16,8 @@ void ResponsiveClock::keepResponding()
     if (now - lastEvents_ < EventIntervalMicros)
         return;
     lastEvents_ = now;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const bool filtered = inputFiltered_ && inputFiltered_();
+    QCoreApplication::processEvents(filtered ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
 
 void ResponsiveClock::sleep(unsigned milliseconds)

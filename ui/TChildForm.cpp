@@ -6,12 +6,12 @@
 #include "Component/ServiceReport.h"
 #include "Component/TDBMower.h"
 #include "core/MessageNumbers.h"
-#include "core/TVXStringTable.h"
 #include "report/ServiceReportPdf.h"
 #include "ui/Mnemonics.h"
 #include "ui/TTVXLogTab.h"
 #include "ui/TchangeODataForm.h"
 #include "ui/TrendsView.h"
+#include "ui/UiTexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,11 +39,6 @@ namespace {
 constexpr int GeneralInfoWidth = 185;
 const QColor GeneralInfoColour(0xFF, 0xF8, 0xDC);  // cream
 const char* const FullTextProperty = "fullText";
-
-QString text(std::uint16_t message)
-{
-    return QString::fromStdString(TVXStringTable::instance().getMessageText(message));
-}
 
 // Words wider than the column get a break opportunity (a zero-width space)
 // between their characters: a long e-mail address or street name then wraps
@@ -92,7 +87,7 @@ TChildForm::TChildForm(TDBMower& mower, UserInteraction& user, QWidget* parent)
 
     TVXMowerLog& record = mower_.GetMowerHandle();
     for (std::uint16_t i = 0; i < record.getLogCount(); ++i)
-        addTab(*record.getLogAt(i).second);
+        addTab(*record.getLogAt(i).second, i);
     addTrendsTab(pages_, record);  // last, after every history; not a history itself
     if (historyTabCount(pages_) > 0)
         pages_->setCurrentIndex(historyTabCount(pages_) - 1);
@@ -240,26 +235,26 @@ void TChildForm::buildMenus()
 
 void TChildForm::setCaptions()
 {
-    generalInfo_->setTitle(text(Msg::GeneralInformation));
-    clientRef_->setTitle(text(Msg::CustomerReferences));
-    nameCaption_->setText(text(Msg::FirstnameLabel));
-    surnameCaption_->setText(text(Msg::LastnameLabel));
-    addressCaption_->setText(text(Msg::AddressLabel));
-    machineInfo_->setTitle(text(Msg::MachineInformation));
-    machineNumberCaption_->setText(text(Msg::MachineNumberLabel));
-    serialCaption_->setText(text(Msg::MachineSerialLabel));
-    softwareCaption_->setText(text(Msg::VersionLabel));
-    bootloaderCaption_->setText(text(Msg::BootloaderLabel));
+    generalInfo_->setTitle(uiText(Msg::GeneralInformation));
+    clientRef_->setTitle(uiText(Msg::CustomerReferences));
+    nameCaption_->setText(uiText(Msg::FirstnameLabel));
+    surnameCaption_->setText(uiText(Msg::LastnameLabel));
+    addressCaption_->setText(uiText(Msg::AddressLabel));
+    machineInfo_->setTitle(uiText(Msg::MachineInformation));
+    machineNumberCaption_->setText(uiText(Msg::MachineNumberLabel));
+    serialCaption_->setText(uiText(Msg::MachineSerialLabel));
+    softwareCaption_->setText(uiText(Msg::VersionLabel));
+    bootloaderCaption_->setText(uiText(Msg::BootloaderLabel));
     // The menu joins the main window's bar after its three menus: its
     // mnemonic is a letter theirs left free.
     Mnemonics bar;
     for (std::uint16_t mainMenu : {Msg::FileMenu, Msg::ToolsMenu, Msg::WindowMenu})
-        bar.add(text(mainMenu));
-    editionMenu_->setTitle(bar.add(text(Msg::EditionMenu)));
+        bar.add(uiText(mainMenu));
+    editionMenu_->setTitle(bar.add(uiText(Msg::EditionMenu)));
     Mnemonics items;
-    changeOwnerData_->setText(items.add(text(Msg::ModifyDataMenuItem)));
-    deleteLog_->setText(items.add(text(Msg::DeleteMenuItem)));
-    copyData_->setText(items.add(text(Msg::CopyDataMenuItem)));
+    changeOwnerData_->setText(items.add(uiText(Msg::ModifyDataMenuItem)));
+    deleteLog_->setText(items.add(uiText(Msg::DeleteMenuItem)));
+    copyData_->setText(items.add(uiText(Msg::CopyDataMenuItem)));
     serviceReport_->setText(items.add(QString::fromStdString(serviceReportMenuText())));
     printServiceReport_->setText(items.add(QString::fromStdString(printServiceReportMenuText())));
 }
@@ -301,10 +296,10 @@ void TChildForm::fitValue(QLabel* label)
         label->setText(shown);
 }
 
-TTVXLogTab* TChildForm::addTab(TVXLog& history)
+TTVXLogTab* TChildForm::addTab(TVXLog& history, int index)
 {
     auto* tab = new TTVXLogTab(history, pages_);
-    pages_->insertTab(historyTabCount(pages_), tab, tab->title());
+    pages_->insertTab(index, tab, tab->title());
     connect(tab, &TTVXLogTab::commentEditingFinished, this,
             [this, tab]() { mower_.StoreComment(tab->date(), tab->commentText()); });
     if (TrendsView* trends = trendsTab(pages_))
@@ -374,15 +369,31 @@ void TChildForm::bringToFront()
 
 void TChildForm::showHistory(const TVXLogTime& date)
 {
-    int index = indexOf(date);
-    if (index < 0) {
-        TVXMowerLog& record = mower_.GetMowerHandle();
-        if (record.logs().count(date) != 0)
-            index = pages_->indexOf(addTab(record.findLog(date)));
-    }
-    if (index >= 0)
+    showWholeRecord();
+    if (const int index = indexOf(date); index >= 0)
         pages_->setCurrentIndex(index);
     refreshGeneralInformation();
+}
+
+void TChildForm::showWholeRecord()
+{
+    // The delete rule looks at a history's neighbour in the record's order:
+    // the tabs stand in that order, one per history, so that the neighbour
+    // is the tab beside it (a merge adds several histories at once).
+    TVXMowerLog& record = mower_.GetMowerHandle();
+    const std::vector<TVXLogTime>& order = record.insertionOrder();
+    for (int i = 0; i < static_cast<int>(order.size()); ++i) {
+        const TVXLogTime& date = order[static_cast<std::size_t>(i)];
+        if (i < historyTabCount(pages_) && tabAt(i)->date() == date)
+            continue;
+        if (const int at = indexOf(date); at >= 0)
+            pages_->tabBar()->moveTab(at, i);
+        else
+            addTab(record.findLog(date), i);
+    }
+    // Tabs of histories the record no longer holds stand after the others.
+    while (historyTabCount(pages_) > static_cast<int>(order.size()))
+        removeTab(tabAt(historyTabCount(pages_) - 1));
 }
 
 void TChildForm::storeComments()

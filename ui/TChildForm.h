@@ -81,7 +81,9 @@ private:
     QLabel* addValue(QVBoxLayout* column, const char* captionName, QLabel*& caption, const char* valueName);
     void setValue(QLabel* label, const std::string& value);
     void fitValue(QLabel* label);
-    TTVXLogTab* addTab(TVXLog& history);
+    TTVXLogTab* addTab(TVXLog& history, int index);
+    // One tab per history of the record, in the record's order.
+    void showWholeRecord();
     TTVXLogTab* tabAt(int index) const;
     int indexOf(const TVXLogTime& date) const;
     void removeTab(TTVXLogTab* tab);

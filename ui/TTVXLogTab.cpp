@@ -8,7 +8,7 @@
 #include "Class/TVXLog.h"
 #include "Component/HistoryComment.h"
 #include "core/MessageNumbers.h"
-#include "core/TVXStringTable.h"
+#include "ui/UiTexts.h"
 
 #include <QEvent>
 #include <QGroupBox>
@@ -30,16 +30,11 @@ constexpr int MachinePanelMinimumHeight = 380;
 // Room beside a cell's text: the item's margins and the grid line.
 constexpr int CellPadding = 10;
 
-QString message(std::uint16_t number)
-{
-    return QString::fromStdString(TVXStringTable::instance().getMessageText(number));
-}
-
 QString fromUtf8(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 QGroupBox* group(std::uint16_t title, const char* name)
 {
-    auto* box = new QGroupBox(message(title));
+    auto* box = new QGroupBox(uiText(title));
     box->setObjectName(name);
     return box;
 }
@@ -131,9 +126,9 @@ void TTVXLogTab::ensureBuilt()
         return;
     auto* pages = new QTabWidget(this);
     pages->setObjectName("innerPages");
-    pages->addTab(sheet(machinePage(), "machinePage"), message(Msg::MachineInformationPage));
-    pages->addTab(sheet(new THistGrid(history_, nullptr), "historyPage"), message(Msg::HistoryPage));
-    pages->addTab(sheet(systemParametersPage(), "systemPage"), message(Msg::SystemParametersPage));
+    pages->addTab(sheet(machinePage(), "machinePage"), uiText(Msg::MachineInformationPage));
+    pages->addTab(sheet(new THistGrid(history_, nullptr), "historyPage"), uiText(Msg::HistoryPage));
+    pages->addTab(sheet(systemParametersPage(), "systemPage"), uiText(Msg::SystemParametersPage));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(pages);
@@ -256,10 +251,10 @@ QGroupBox* TTVXLogTab::sleepHoursGroup()
     };
     title(0, 0, {});
     for (int r = 0; r < Ranges; ++r)
-        title(0, r + 1, message(std::uint16_t(Msg::Range1 + r)));
+        title(0, r + 1, uiText(std::uint16_t(Msg::Range1 + r)));
     // Row d is weekday bit d: 1 Monday .. 7 Sunday.
     for (int day = 1; day <= Days; ++day) {
-        title(day, 0, message(std::uint16_t(Msg::Monday + day - 1)));
+        title(day, 0, uiText(std::uint16_t(Msg::Monday + day - 1)));
         for (int r = 0; r < Ranges; ++r)
             grid->setItem(day, r + 1, new QTableWidgetItem(fromUtf8(sleepRangeCell(history_, std::size_t(r), unsigned(day)))));
     }

@@ -1,8 +1,6 @@
 #include "ui/TTVXMainForm.h"
 
 #include "Class/TVXException.h"
-#include "Component/HistoryFiling.h"
-#include "Component/RecordImport.h"
 #include "Component/RecordWindows.h"
 #include "Component/TDBMowerList.h"
 #include "Component/WriteLeftovers.h"
@@ -16,6 +14,8 @@
 #include "link/EComPort.h"
 #include "link/MowerLink.h"
 #include "link/WireLog.h"
+#include "ui/CommandInputGate.h"
+#include "ui/CommandKeys.h"
 #include "ui/Mnemonics.h"
 #include "ui/MowerListView.h"
 #include "ui/MowerSearchBar.h"
@@ -26,8 +26,10 @@
 #include "ui/ResponsiveClock.h"
 #include "ui/ToolkitTexts.h"
 #include "ui/TypePictures.h"
+#include "ui/UiTexts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -45,21 +47,6 @@
 
 #include <cstdio>
 
-namespace {
-
-QString text(std::uint16_t message)
-{
-    return QString::fromStdString(TVXStringTable::instance().getMessageText(message));
-}
-
-// The import dialog's filters; the .dat import starts on the first, the .bin import on the second.
-std::vector<FileFilter> importFilters()
-{
-    return {{"database", "*.dat"}, {"history", "*.bin"}, {"All files", "*.*"}};
-}
-
-}  // namespace
-
 TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget* parent)
     : QMainWindow(parent)
     , paths_(paths)
@@ -70,6 +57,7 @@ TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget
         user_ = ownUser_.get();
     }
     buildLayout();
+    buildKeys();
     openTraceLog();
     CLogger& logger = CLogger::instance();
     logger.log("Starting program");
@@ -223,6 +211,20 @@ void TTVXMainForm::buildLayout()
     };
     ExitMenuItem_->setShortcuts(standardKeysAnd(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
     configMenuItem_->setShortcuts(standardKeysAnd(QKeySequence::Preferences, QKeySequence(Qt::CTRL | Qt::Key_Comma)));
+    // The record windows in turn, as in every multi-document window; the
+    // shifted Tab reaches the toolkit as Backtab (a key bound twice to one
+    // action would be ambiguous, and do nothing).
+    nextWindow_ = new QAction(this);
+    nextWindow_->setObjectName("nextWindowAction");
+    nextWindow_->setShortcuts(standardKeysAnd(QKeySequence::NextChild, QKeySequence(Qt::CTRL | Qt::Key_Tab)));
+    connect(nextWindow_, &QAction::triggered, this, [this]() { recordWindows_->cycleWindows(true); });
+    addAction(nextWindow_);
+    previousWindow_ = new QAction(this);
+    previousWindow_->setObjectName("previousWindowAction");
+    previousWindow_->setShortcuts(
+        standardKeysAnd(QKeySequence::PreviousChild, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)));
+    connect(previousWindow_, &QAction::triggered, this, [this]() { recordWindows_->cycleWindows(false); });
+    addAction(previousWindow_);
 
     ToolBar1_ = addToolBar(QString());
     ToolBar1_->setObjectName("ToolBar1");
@@ -285,31 +287,51 @@ void TTVXMainForm::buildLayout()
     setCentralWidget(central);
 }
 
+void TTVXMainForm::buildKeys()
+{
+    commandKeys_ = new CommandKeys(this);
+    for (QAction* action : {loadHistMenuItem_, updateMenuItem_, ImportMenuItem_, ImportBinMenuItem_, ExitMenuItem_,
+                            configMenuItem_, nextWindow_, previousWindow_, findChild<QAction*>("findAction")})
+        commandKeys_->add(action);
+    inputGate_ = new CommandInputGate(ExitMenuItem_, this);
+}
+
+bool TTVXMainForm::focusNextPrevChild(bool next)
+{
+    // Tab from the controls on the left goes on to the front record window
+    // only: the keyboard never brings another one to the front.
+    QWidget* to = recordWindows_ ? recordWindows_->nextTabStop(QApplication::focusWidget(), next) : nullptr;
+    if (to == nullptr)
+        return QMainWindow::focusNextPrevChild(next);
+    to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
 void TTVXMainForm::setCaptions()
 {
     setWindowTitle(QString(" Quorvane  %1.%2").arg(QUORVANE_VERSION_MAJOR).arg(QUORVANE_VERSION_MINOR));
     Mnemonics bar;
-    FileMenuItem_->setTitle(bar.add(text(Msg::FileMenu)));
-    ToolMenuItem_->setTitle(bar.add(text(Msg::ToolsMenu)));
-    WindowMenuItem_->setTitle(bar.add(text(Msg::WindowMenu)));
+    FileMenuItem_->setTitle(bar.add(uiText(Msg::FileMenu)));
+    ToolMenuItem_->setTitle(bar.add(uiText(Msg::ToolsMenu)));
+    WindowMenuItem_->setTitle(bar.add(uiText(Msg::WindowMenu)));
     Mnemonics file;
-    ImportMenuItem_->setText(file.add(text(Msg::ImportRecordMenuItem)));
-    ImportBinMenuItem_->setText(file.add(text(Msg::ImportHistoryMenuItem)));
-    ExitMenuItem_->setText(file.add(text(Msg::ExitMenuItem)));
+    ImportMenuItem_->setText(file.add(uiText(Msg::ImportRecordMenuItem)));
+    ImportBinMenuItem_->setText(file.add(uiText(Msg::ImportHistoryMenuItem)));
+    ExitMenuItem_->setText(file.add(uiText(Msg::ExitMenuItem)));
     Mnemonics tools;
-    updateMenuItem_->setText(tools.add(text(Msg::UpgradeMenuItem)));
-    loadHistMenuItem_->setText(tools.add(text(Msg::LoadHistoryMenuItem)));
-    configMenuItem_->setText(tools.add(text(Msg::OptionsMenuItem)));
+    updateMenuItem_->setText(tools.add(uiText(Msg::UpgradeMenuItem)));
+    loadHistMenuItem_->setText(tools.add(uiText(Msg::LoadHistoryMenuItem)));
+    configMenuItem_->setText(tools.add(uiText(Msg::OptionsMenuItem)));
     Mnemonics window;
-    cascMenuItem_->setText(window.add(text(Msg::CascadeMenuItem)));
-    upgradeToolButt_->setText(text(Msg::UpgradeButton));
-    upgradeToolButt_->setToolTip(text(Msg::UpgradeMenuItem));
-    uploadToolButt_->setText(text(Msg::LoadHistoryButton));
-    uploadToolButt_->setToolTip(text(Msg::LoadHistoryMenuItem));
-    dbMLGroupBox_->setTitle(text(Msg::SortGroup));
+    cascMenuItem_->setText(window.add(uiText(Msg::CascadeMenuItem)));
+    upgradeToolButt_->setText(uiText(Msg::UpgradeButton));
+    upgradeToolButt_->setToolTip(uiText(Msg::UpgradeMenuItem));
+    uploadToolButt_->setText(uiText(Msg::LoadHistoryButton));
+    uploadToolButt_->setToolTip(uiText(Msg::LoadHistoryMenuItem));
+    dbMLGroupBox_->setTitle(uiText(Msg::SortGroup));
     Mnemonics sort;
-    MachineIdRadioButt_->setText(sort.add(text(Msg::SortByMachineId)));
-    NameRadioButt_->setText(sort.add(text(Msg::SortByName)));
+    MachineIdRadioButt_->setText(sort.add(uiText(Msg::SortByMachineId)));
+    NameRadioButt_->setText(sort.add(uiText(Msg::SortByName)));
     mowerListView_->setCaptions();
     if (auto* search = findChild<MowerSearchBar*>("mowerSearchBar"))
         search->setCaptions();
@@ -329,7 +351,10 @@ void TTVXMainForm::fitSortGroup()
 void TTVXMainForm::createDialogs()
 {
     if (statusForm_ == nullptr) {
-        linkClock_ = std::make_unique<ResponsiveClock>(SystemClock::instance());
+        // While a command waits on the mower, the window takes the dealer's
+        // input through the gate: a close is noted, nothing else starts.
+        linkClock_ = std::make_unique<ResponsiveClock>(SystemClock::instance(),
+                                                       [this]() { return inputGate_->busy(); });
         statusForm_ = new TStatusForm(this);
         statusForm_->hide();
         // [COM] WIRELOG names a file: the link's bytes are recorded there for support.
@@ -386,26 +411,12 @@ void TTVXMainForm::closeEvent(QCloseEvent* event)
     // click on the close box arrives in the middle of it: an upgrade is never
     // cut short, the window closes when the command ends.
     if (runningCommands_ > 0) {
-        if (!closeWhenCommandEnds_)
-            CLogger::instance().log("Closing when the running command ends");
-        closeWhenCommandEnds_ = true;
+        closeAfterCommand();
         event->ignore();
         return;
     }
     FormClose();
     event->accept();
-}
-
-TTVXMainForm::CommandScope::CommandScope(TTVXMainForm& form)
-    : form_(form)
-{
-    ++form_.runningCommands_;
-}
-
-TTVXMainForm::CommandScope::~CommandScope()
-{
-    if (--form_.runningCommands_ == 0 && form_.closeWhenCommandEnds_)
-        QTimer::singleShot(0, &form_, &QWidget::close);
 }
 
 void TTVXMainForm::closeFromSignal()
@@ -414,7 +425,7 @@ void TTVXMainForm::closeFromSignal()
         return;  // the shut-down runs already, and no longer waits for anyone
     CLogger::instance().log("Closing on a signal");
     if (runningCommands_ > 0) {
-        closeWhenCommandEnds_ = true;
+        closeAfterCommand();
         return;
     }
     QTimer::singleShot(0, this, &QWidget::close);
@@ -467,71 +478,4 @@ void TTVXMainForm::FormClose()
     }
 
     TVXStringTable::releaseInstance();
-}
-
-void TTVXMainForm::updateMenuItemClick()
-{
-    if (!link_)
-        return;
-    CommandScope running(*this);
-    link_->upgradeFirmware([this]() {
-        return user_->chooseOpenFile(std::string(), {{"Tarvex Upgrade File", "*.TVF"}}, 1);
-    });
-}
-
-void TTVXMainForm::loadHistMenuItemClick()
-{
-    TDBMowerList* list = mowerList();
-    if (!link_ || list == nullptr)
-        return;
-    CommandScope running(*this);
-    if (link_->downloadHistory(infoFrame, historyImage))
-        fileHistory(infoFrame, historyImage, *list, *recordDialogs_, *user_, SystemClock::instance());
-}
-
-void TTVXMainForm::ImportMenuItemClick()
-{
-    TDBMowerList* list = mowerList();
-    if (list == nullptr)
-        return;
-    CommandScope running(*this);
-    if (const auto path = user_->chooseOpenFile(std::string(), importFilters(), 1))
-        importDatFile(*path, *list, *user_);
-}
-
-void TTVXMainForm::ImportBinMenuItemClick()
-{
-    TDBMowerList* list = mowerList();
-    if (list == nullptr)
-        return;
-    CommandScope running(*this);
-    const auto path = user_->chooseOpenFile(std::string(), importFilters(), 2);
-    if (path && readBinFile(*path, infoFrame, historyImage, *user_))
-        fileHistory(infoFrame, historyImage, *list, *recordDialogs_, *user_, SystemClock::instance());
-}
-
-void TTVXMainForm::configMenuItemClick()
-{
-    if (optionForm_)
-        optionForm_->exec();
-}
-
-void TTVXMainForm::ExitMenuItemClick()
-{
-    close();
-}
-
-void TTVXMainForm::cascMenuItemClick()
-{
-    mdiArea_->cascadeSubWindows();
-}
-
-void TTVXMainForm::NameRadioButtClick()
-{
-    mowerList_->SortByName();
-}
-
-void TTVXMainForm::MachineIdRadioButtClick()
-{
-    mowerList_->SortByMachineId();
 }

@@ -7,12 +7,14 @@
 #include "link/TComPort.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -33,6 +35,8 @@ class RecordWindowArea;
 class ResponsiveClock;
 class QtRecordDialogs;
 class TTVXOptionForm;
+class CommandKeys;
+class CommandInputGate;
 
 // The application's frame and state: settings, trace log, catalogue, the
 // hand-over buffers between reading a history and filing it, and the commands
@@ -81,6 +85,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private slots:
     void updateMenuItemClick();
@@ -106,6 +111,13 @@ private:
     };
 
     void buildLayout();
+    // The command keys that no control may claim, and the gate for a command's time.
+    void buildKeys();
+    bool commandRunning() const { return runningCommands_ > 0; }
+    // The first command begins, or the last one ends.
+    void setCommandRunning(bool running);
+    // A close asked for during a command: it waits for the command's end, and the status line says so.
+    void closeAfterCommand();
     // Two radio buttons side by side when their captions fit, else one under the other.
     void fitSortGroup();
     void readSettings(AppSettings& settings);
@@ -125,6 +137,9 @@ private:
     bool saveFailed_ = false;
     int runningCommands_ = 0;
     bool closeWhenCommandEnds_ = false;
+    CommandKeys* commandKeys_ = nullptr;
+    CommandInputGate* inputGate_ = nullptr;
+    std::vector<std::pair<QPointer<QAction>, bool>> pausedActions_;  // disabled while a command runs
     bool databaseOpen_ = false;
     DatabaseLock databaseLock_;
     std::unique_ptr<RecordWindowArea> recordWindows_;
@@ -150,6 +165,8 @@ private:
     QAction* loadHistMenuItem_ = nullptr;
     QAction* configMenuItem_ = nullptr;
     QAction* cascMenuItem_ = nullptr;
+    QAction* nextWindow_ = nullptr;
+    QAction* previousWindow_ = nullptr;
     QToolBar* ToolBar1_ = nullptr;
     QAction* upgradeToolButt_ = nullptr;
     QAction* uploadToolButt_ = nullptr;

@@ -17,11 +17,6 @@ namespace {
 constexpr std::uint32_t Alice = 0x11;  // TX-07-123
 constexpr std::uint32_t Bob = 0x22;    // WK-08-005 (code 9)
 
-std::string message(std::uint16_t number)
-{
-    return TVXStringTable::instance().getMessageText(number);
-}
-
 RecordInput valid()
 {
     return {"Jean", "Lefèvre", "3 rue des Lilas\n69000 Lyon", 4, "09", "042"};
@@ -86,8 +81,11 @@ TEST(RecordInputTest, MachineNumberFieldsAreDecimalIntegersOrNothing)
     EXPECT_EQ(parseIdDigits("123"), 123u);
     EXPECT_EQ(parseIdDigits("000"), 0u);
     EXPECT_EQ(parseIdDigits("4294967295"), 4294967295u);
-    // Blanks of the mask, signs, spaces, and values past 32 bits are no number.
-    for (const char* text : {"", "_", "__", "0_", "_7", "1_3", " 5", "+5", "-5", "1a", "4294967296"}) {
+    // A field not filled to its last place: the mask's blanks are no part of the value.
+    EXPECT_EQ(parseIdDigits("12_"), 12u);
+    EXPECT_EQ(parseIdDigits("0_"), 0u);
+    // No digit, a blank between digits, signs, and values past 32 bits are no number.
+    for (const char* text : {"", "_", "__", "1_3", "+5", "-5", "1a", "4294967296"}) {
         SCOPED_TRACE(text);
         EXPECT_EQ(parseIdDigits(text), std::nullopt);
     }
@@ -156,27 +154,29 @@ TEST_F(RecordValidationTest, CreateChecksStopAtTheFirstFailure)
     };
     const std::vector<Case> cases {
         {"no first name", with([](RecordInput& i) { i = {"", "", "", 4, "__", "___"}; }),
-         {message(Msg::CreateNeedsFirstname)}, RecordField::Name},
+         {catalogueText(Msg::CreateNeedsFirstname)}, RecordField::Name},
         {"no last name", with([](RecordInput& i) { i = {"Jean", "", "", 4, "__", "___"}; }),
-         {message(Msg::CreateNeedsLastname)}, RecordField::Surname},
+         {catalogueText(Msg::CreateNeedsLastname)}, RecordField::Surname},
         {"no address line", with([](RecordInput& i) { i.addressText = ""; i.yearText = "__"; }),
          {AddressMissingText}, RecordField::Address},
         {"a blank year", with([](RecordInput& i) { i.yearText = "__"; i.numberText = "000"; }),
-         {message(Msg::CreateNeedsMachineNumber)}, RecordField::Year},
-        {"half a year", with([](RecordInput& i) { i.yearText = "0_"; }),
-         {message(Msg::CreateNeedsMachineNumber)}, RecordField::Year},
-        {"a blank number", with([](RecordInput& i) { i.numberText = "1__"; }),
-         {message(Msg::CreateNeedsMachineNumber)}, RecordField::Number},
+         {catalogueText(Msg::CreateNeedsMachineNumber)}, RecordField::Year},
+        {"a blank between the year's digits", with([](RecordInput& i) { i.yearText = "1_2"; }),
+         {catalogueText(Msg::CreateNeedsMachineNumber)}, RecordField::Year},
+        {"a blank between the number's digits", with([](RecordInput& i) { i.numberText = "1_2"; }),
+         {catalogueText(Msg::CreateNeedsMachineNumber)}, RecordField::Number},
+        {"a year of one digit is that digit", with([](RecordInput& i) { i.yearText = "3_"; }),
+         {catalogueText(Msg::CreateBadMachineNumber)}, RecordField::Year},
         {"year 03", with([](RecordInput& i) { i.yearText = "03"; i.numberText = "000"; }),
-         {message(Msg::CreateBadMachineNumber)}, RecordField::Year},
+         {catalogueText(Msg::CreateBadMachineNumber)}, RecordField::Year},
         {"number 000", with([](RecordInput& i) { i.yearText = "04"; i.numberText = "000"; }),
-         {message(Msg::CreateBadMachineNumber)}, RecordField::Number},
+         {catalogueText(Msg::CreateBadMachineNumber)}, RecordField::Number},
         {"Alice's machine", with([](RecordInput& i) { i.yearText = "07"; i.numberText = "123"; }),
-         {message(Msg::ExistingMachine)}, RecordField::Number},
+         {catalogueText(Msg::ExistingMachine)}, RecordField::Number},
         {"year 04 passes", with([](RecordInput& i) { i.yearText = "04"; }), {}, RecordField::None},
         // Bob's machine is WK-08-005 under code 9; code 10 builds the same identifier.
         {"Bob's machine under code 10", with([](RecordInput& i) { i = {"B", "B", "x", 10, "08", "005"}; }),
-         {message(Msg::ExistingMachine)}, RecordField::Number},
+         {catalogueText(Msg::ExistingMachine)}, RecordField::Number},
         {"an address of one empty line passes", with([](RecordInput& i) { i.addressText = "\n"; }), {},
          RecordField::None},
     };
@@ -192,19 +192,19 @@ TEST_F(RecordValidationTest, OwnerDataChecksStopAtTheFirstFailure)
     };
     const std::vector<Case> cases {
         {"no first name", with([](RecordInput& i) { i = {"", "", "", 4, "__", "___"}; }),
-         {message(Msg::OwnerDataNeedsFirstname)}, RecordField::Name},
+         {catalogueText(Msg::OwnerDataNeedsFirstname)}, RecordField::Name},
         {"no last name", with([](RecordInput& i) { i = {"Alice", "", "", 4, "__", "___"}; }),
-         {message(Msg::OwnerDataNeedsLastname)}, RecordField::Surname},
+         {catalogueText(Msg::OwnerDataNeedsLastname)}, RecordField::Surname},
         {"an empty memo", with([](RecordInput& i) { i.addressText = ""; i.yearText = "__"; }),
          {AddressMissingText}, RecordField::Address},
         {"a blank year", with([](RecordInput& i) { i.yearText = "__"; i.numberText = "000"; }),
-         {message(Msg::OwnerDataNeedsMachineNumber)}, RecordField::Year},
+         {catalogueText(Msg::OwnerDataNeedsMachineNumber)}, RecordField::Year},
         {"year 03", with([](RecordInput& i) { i.yearText = "03"; i.numberText = "000"; }),
-         {message(Msg::OwnerDataBadMachineNumber)}, RecordField::Year},
+         {catalogueText(Msg::OwnerDataBadMachineNumber)}, RecordField::Year},
         {"number 000: two boxes", with([](RecordInput& i) { i.numberText = "000"; }),
-         {MachineNumberInvalidText, message(Msg::OwnerDataBadMachineNumber)}, RecordField::Number},
+         {MachineNumberInvalidText, catalogueText(Msg::OwnerDataBadMachineNumber)}, RecordField::Number},
         {"Bob's machine", with([](RecordInput& i) { i = {"A", "Z", "x", 9, "08", "005"}; }),
-         {message(Msg::ExistingMachine)}, RecordField::Number},
+         {catalogueText(Msg::ExistingMachine)}, RecordField::Number},
         // The list finds Alice's own identifier: unchanged, it passes.
         {"unchanged", aliceAsShown(), {}, RecordField::None},
         {"new owner, same machine", with([](RecordInput& i) { i.name = "Carol"; }), {}, RecordField::None},
@@ -347,7 +347,7 @@ TEST_F(RecordValidationTest, ARefusedOrUnwrittenChangeLeavesTheRecordAsItWas)
     input.numberText = "005";  // Bob's machine
     RecordVerdict verdict;
     EXPECT_FALSE(alice.ChangeOwnerData(input, verdict));
-    EXPECT_EQ(verdict.messages, std::vector<std::string> {message(Msg::ExistingMachine)});
+    EXPECT_EQ(verdict.messages, std::vector<std::string> {catalogueText(Msg::ExistingMachine)});
     EXPECT_EQ(alice.GetMowerHandle().getOwner().getName(), "Alice");
     EXPECT_EQ(readFile(pathOf(Alice)), before);
     EXPECT_TRUE(user.boxes.empty()) << "the dialog shows the refusal, not the entry";

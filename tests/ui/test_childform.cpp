@@ -6,6 +6,7 @@
 #include "Class/TVXMowerLog.h"
 #endif
 #include "Component/RecordFileName.h"
+#include "Component/RecordImport.h"
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
 #include "Component/TVXCheckDir.h"
@@ -295,6 +296,45 @@ private slots:
         QCOMPARE(desk.menuNames(), with);
         desk.area->setActiveSubWindow(nullptr);
         QCOMPARE(desk.menuNames(), without);
+    }
+
+    void aMergedImportGetsItsTabsSoTheDeleteRuleMatchesTheWindow()
+    {
+        Desk desk;
+        TChildForm* form = desk.openOnly({historyOn(2008, 5, 5), historyOn(2008, 5, 6)});
+        // The same mower exported from another database: a newer reading, and
+        // an older one from before its board was changed.
+        fixture::Record exported = aliceRecord();
+        exported.histories = {historyOn(2010, 1, 1), historyOn(2005, 1, 1, OtherSerial)};
+        desk.dir.write("exported.dat", fixture::withCrc(fixture::recordBytes(exported)));
+        QVERIFY(importDatFile(desk.dir.file("exported.dat"), *desk.list, desk.user));
+        QCOMPARE(titlesOf(form), QStringList({"05/05/2008 14 h 05", "06/05/2008 14 h 05", "01/01/2010 14 h 05",
+                                              "01/01/2005 14 h 05"}));
+        QCOMPARE(form->activeTab()->date(), TVXLogTime(2005, 1, 1, 14, 5, 30));
+        QCOMPARE(desk.area->activeSubWindow(), form->subWindow());
+
+        // A reading filed now stands beside the 2005 one, of another serial
+        // number: the window shows why its deletion is refused.
+        auto filed = std::make_unique<TVXLog>();
+        filed->setSerialNumber(Serial);
+        filed->setDate({2011, 3, 4, 10, 20, 30});
+        QCOMPARE(desk.list->InsertLog(filed), InsertResult::Inserted);
+        QCOMPARE(form->pageControl()->currentIndex(), 4);
+        QCOMPARE(tabsOf(form).at(3)->history().getSerialNumber(), OtherSerial);
+        choose(popupOver(form, 4), "deleteLogMenuItem");
+        QCOMPARE(desk.user.boxes.back().text, message(Msg::CannotDeleteHistory));
+
+        // Every tab's neighbour is the record's: deleting the 2010 reading,
+        // whose neighbour tab is of the same mower, is allowed.
+        const QList<TTVXLogTab*> tabs = tabsOf(form);
+        const std::vector<TVXLogTime>& order = desk.entry(Serial).GetMowerHandle().insertionOrder();
+        QCOMPARE(tabs.size(), qsizetype(order.size()));
+        for (qsizetype i = 0; i < tabs.size(); ++i)
+            QCOMPARE(tabs[i]->date(), order[std::size_t(i)]);
+        desk.user.answer = MbOK;
+        choose(popupOver(form, 2), "deleteLogMenuItem");
+        QCOMPARE(desk.user.boxes.back().type, MsgType::Confirmation);
+        QCOMPARE(titlesOf(form).size(), 4);
     }
 
     void aHistoryIsDeletedOnlyUnderTheRule()

@@ -6,6 +6,7 @@
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
 #include "core/AppPaths.h"
+#include "core/AppTexts.h"
 #include "core/CLogger.h"
 #include "support/RecordDialogDealer.h"
 #include "support/SampleDatabase.h"
@@ -16,7 +17,11 @@
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 #include <fstream>
@@ -145,6 +150,65 @@ private slots:
         QVERIFY(!user_.plain.empty());
         QCOMPARE(user_.plain.back(), std::string("Upgrade done."));
         QTRY_VERIFY(!form.isVisible());  // and then it closed
+    }
+
+    void exitDuringAnUpgradeClosesAfterItAndNothingElseStarts()
+    {
+        SimulatorProcess mower(std::string(QUORVANE_BUILD_DIR) + "/quorvane-mowersim", {}, true);
+        QVERIFY(!mower.pty().empty());
+        std::ofstream(dir_->filePath("quorvane.INI").toStdString())
+            << "[GENERAL]\r\nLANGUAGE=0\r\n[COM]\r\nAUTO=0\r\nPORT=" << mower.pty() << "\r\n";
+        user_.openAnswer = std::string(QUORVANE_SOURCE_DIR) + "/sim/samples/demo.TVF";
+        TTVXMainForm form(paths_, &user_);
+        form.setPortLister([&] { return std::vector<std::string> {mower.pty()}; });
+        form.createDialogs();
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        const std::string waiting = appText(AppText::ClosingAfterCommand);
+        auto* menuBar = form.findChild<QMenuBar*>("MainMenu");
+        auto* fileMenu = form.findChild<QMenu*>("FileMenuItem");
+        const auto clickInFileMenu = [&](const char* item) {
+            QTest::mouseClick(menuBar, Qt::LeftButton, {}, menuBar->actionGeometry(fileMenu->menuAction()).center());
+            QVERIFY(fileMenu->isVisible());
+            QTest::mouseClick(fileMenu, Qt::LeftButton, {}, fileMenu->actionGeometry(action(form, item)).center());
+        };
+        int checks = 0;
+        // While the upgrade waits on the line: what the dealer does with the
+        // keyboard and the mouse.
+        QTimer::singleShot(300, &form, [&] {
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            QTest::keyClick(focus, Qt::Key_L, Qt::ControlModifier);
+            QTest::keyClick(focus, Qt::Key_X);
+            auto* toolBar = form.findChild<QToolBar*>("ToolBar1");
+            QTest::mouseClick(toolBar->widgetForAction(action(form, "uploadToolButt")), Qt::LeftButton);
+            clickInFileMenu("ImportMenuItem");
+            if (fileMenu->isVisible())
+                fileMenu->hide();
+            QVERIFY(form.statusBar()->currentMessage().isEmpty());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::ControlModifier);
+            QCOMPARE(form.statusBar()->currentMessage().toStdString(), waiting);
+            QVERIFY(form.isVisible());
+            ++checks;
+        });
+        QTimer::singleShot(600, &form, [&] {
+            form.statusBar()->clearMessage();
+            clickInFileMenu("ExitMenuItem");
+            QCOMPARE(form.statusBar()->currentMessage().toStdString(), waiting);
+            QVERIFY(form.isVisible());
+            ++checks;
+        });
+        action(form, "updateMenuItem")->trigger();
+        QCOMPARE(checks, 2);
+        // Nothing of it started anything: no download, no file dialog of an
+        // import, no key in the search field.
+        const auto& log = CLogger::instance().entries();
+        QVERIFY(std::none_of(log.begin(), log.end(), [](const auto& e) { return e.text == "Request loading history"; }));
+        QCOMPARE(user_.openFilters.size(), std::size_t(1));  // the upgrade's own
+        QVERIFY(form.findChild<QLineEdit*>("searchEdit")->text().isEmpty());
+        QCOMPARE(user_.plain.back(), std::string("Upgrade done."));
+        QTRY_VERIFY(!form.isVisible());
     }
 
     void theCommandsHaveTheirUsualKeys()

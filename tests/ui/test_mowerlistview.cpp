@@ -163,6 +163,28 @@ private slots:
         QVERIFY(windows_.opened.empty());  // exporting opens no window
     }
 
+    void aSortShowsTheListFromItsFirstRow()
+    {
+        setViewportWidth(221, 150);
+        QScrollBar* bar = view_->verticalScrollBar();
+        for (const bool byName : {false, true}) {
+            bar->setValue(bar->maximum());
+            QVERIFY(bar->value() > 0);
+            if (byName)
+                list_->SortByName();
+            else
+                list_->SortByMachineId();
+            QCOMPARE(bar->value(), 0);
+            // What the dealer sees at the top is the first tile of the new order.
+            QCOMPARE(view_->mowerAt(QPoint(10, 10)), list_->VisibleEntry(0));
+        }
+        // Narrowing the list by a search keeps the sort and the place.
+        bar->setValue(bar->maximum());
+        const int place = bar->value();
+        list_->SetFilter("", false);
+        QCOMPARE(bar->value(), place);
+    }
+
     void aNewRecordShowsAtOnceInItsPlace()
     {
         auto record = sample::makeRecord({.serial = 0x200, .name = "AA", .idNumber = 9});
