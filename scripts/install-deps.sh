@@ -13,6 +13,7 @@ packages=(
     clang libclang-rt-dev
     dpkg-dev desktop-file-utils appstream
     poppler-utils optipng lintian
+    xvfb xauth
 )
 
 missing=()
