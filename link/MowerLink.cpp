@@ -1,5 +1,6 @@
 #include "link/MowerLink.h"
 
+#include "core/AppTexts.h"
 #include "core/CLogger.h"
 #include "core/Clock.h"
 #include "core/MessageNumbers.h"
@@ -12,11 +13,6 @@
 #include <array>
 
 namespace {
-
-std::string message(std::uint16_t number)
-{
-    return TVXStringTable::instance().getMessageText(number);
-}
 
 constexpr std::uint8_t TestMode = 0x54;  // 'T', echoed by the mower
 constexpr std::uint8_t InfoRequest = 0x49;  // 'I'
@@ -55,44 +51,77 @@ void MowerLink::writeByte(std::uint8_t byte)
     port_.Write(&byte, 1);
 }
 
-std::vector<std::string> MowerLink::listFreePorts()
+bool MowerLink::connectionLost(std::uint16_t message, const std::string& traceLine, const EComPort& error)
+{
+    trace_(traceLine + error.what());
+    port_.Close();
+    user_.messageBox(MsgType::Error, catalogueText(message) + "\n" + appText(AppText::LinkLost), MbOK);
+    return false;
+}
+
+PortSurvey MowerLink::surveyPorts()
 {
     const std::vector<std::string> names = listPorts_();
     const std::string current = port_.GetPort();
-    std::vector<std::string> free;
+    PortSurvey survey;
     for (const std::string& name : names) {
         try {
             port_.SetPort(name);
             port_.Open();
             port_.Close();
-            free.push_back(name);
-        } catch (const EComPort&) {
+            survey.free.push_back(name);
+        } catch (const EComPort& error) {
+            port_.Close();
             trace_("Port not free " + name);
+            survey.unusable.push_back({name, error.reason(), error.what()});
         }
     }
     port_.SetPort(current);
-    return free;
+    return survey;
+}
+
+std::vector<std::string> MowerLink::listFreePorts()
+{
+    return surveyPorts().free;
 }
 
 bool MowerLink::findMower()
 {
-    const std::vector<std::string> ports = listFreePorts();
+    scanLostConnection_ = false;
+    const PortSurvey survey = surveyPorts();
+    scanRefused_ = survey.unusable;
+    const std::vector<std::string>& ports = survey.free;
     if (ports.empty())
         return false;
     ShownProgress shown(progress_);
-    progress_.setCaption(message(Msg::PortTestCaption));
+    progress_.setCaption(catalogueText(Msg::PortTestCaption));
     progress_.setMaximum(static_cast<int>(ports.size()));
     shown.show();
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const std::string& name = ports[i];
-        port_.SetPort(name);
-        progress_.setText(message(Msg::TestingPort) + " " + name);
-        progress_.setPosition(static_cast<int>(i));
-        trace_("Trying port: " + name);
-        port_.Open();
-        if (checkMower()) {
-            trace_("Machine connected on port: " + name);
-            return true;
+        // A port taken by another process since the survey is passed over; a
+        // port that fails while it is tried is closed, and the scan goes on.
+        bool opened = false;
+        try {
+            port_.SetPort(name);
+            progress_.setText(catalogueText(Msg::TestingPort) + " " + name);
+            progress_.setPosition(static_cast<int>(i));
+            trace_("Trying port: " + name);
+            port_.Open();
+            opened = true;
+            if (checkMower()) {
+                trace_("Machine connected on port: " + name);
+                return true;
+            }
+        } catch (const EComPort& error) {
+            port_.Close();
+            if (opened) {
+                trace_("Connection lost on port: " + std::string(error.what()));
+                scanLostConnection_ = true;
+            } else {
+                trace_("Port not free " + name);
+                scanRefused_.push_back({name, error.reason(), error.what()});
+            }
         }
     }
     return false;
@@ -103,14 +132,23 @@ bool MowerLink::openLink(const std::string& portName)
     if (autoScan_) {
         if (findMower())
             return true;
-        user_.messageBox(MsgType::Warning, message(Msg::NoMachineConnected), MbOK);
+        std::string text = catalogueText(Msg::NoMachineConnected);
+        if (const std::string refused = refusedPortsLine(scanRefused_); !refused.empty())
+            text += "\n" + refused;
+        if (scanLostConnection_)
+            text += "\n" + appText(AppText::LinkLost);
+        user_.messageBox(MsgType::Warning, text, MbOK);
         return false;
     }
     try {
         port_.SetPort(portName);
         port_.Open();
-    } catch (const EComPort&) {
-        user_.messageBox(MsgType::Warning, message(Msg::PortNotFree), MbOK);
+    } catch (const EComPort& error) {
+        port_.Close();
+        std::string text = catalogueText(Msg::PortNotFree);
+        if (const std::string refused = refusedPortLine(portName, error); !refused.empty())
+            text += "\n" + refused;
+        user_.messageBox(MsgType::Warning, text, MbOK);
         return false;
     }
     return true;

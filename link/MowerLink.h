@@ -2,6 +2,7 @@
 
 #include "core/UserInteraction.h"
 #include "link/InfoFrame.h"
+#include "link/PortAccess.h"
 
 #include <cstdint>
 #include <functional>
@@ -10,14 +11,27 @@
 #include <vector>
 
 class Clock;
+class EComPort;
 class ProgressWindow;
 class SerialPort;
+
+// The listed ports: those that can be opened now, and the others with their reason.
+struct PortSurvey {
+    std::vector<std::string> free;
+    std::vector<UnusablePort> unusable;
+};
 
 // The link commands with a mower: port discovery, opening the link, test mode,
 // info frame, synchronisation, firmware upgrade and history download. Every
 // exchange is synchronous on the calling thread: a command byte is written,
 // the clock sleeps, the port's counts are polled. Failures go to the trace log;
 // the commands themselves tell the user through the message boxes.
+//
+// A port error in the middle of a command (a cable pulled, an adapter
+// unplugged, a mower switched off) ends that command on its own failure path:
+// the command's failure message with a line saying that the connection was
+// lost, the system's text in the trace log, the port closed so that the same
+// command works again once the mower is back.
 //
 // The main window owns the port, the automatic-scan setting and the two
 // buffers; the link holds references to them and never sleeps, shows a dialog
@@ -36,11 +50,14 @@ public:
     static PortLister systemPorts();
     static TraceLog traceLog();
 
-    // The ports that can be opened now; the current port name is kept.
+    // The ports that can be opened now, and why the others cannot; the current
+    // port name is kept. Raises EComPort when the system's list cannot be read.
+    PortSurvey surveyPorts();
     std::vector<std::string> listFreePorts();
     // Tries every free port; the port of the mower is left open and current.
     bool findMower();
-    // By findMower with automatic scan, otherwise on portName; tells the user when it fails.
+    // By findMower with automatic scan, otherwise on portName; tells the user
+    // when it fails, with the ports the user may not open.
     bool openLink(const std::string& portName);
     bool enterTestMode();
     // Fills frame with the 16 bytes read (an invalid frame too); true when valid.
@@ -65,11 +82,17 @@ public:
 
 private:
     void writeByte(std::uint8_t byte);
+    // The end of a command whose port failed in the middle: the reason to the
+    // trace log after traceLine, the port closed, the message box with the
+    // line that tells the dealer what to do. Returns false.
+    bool connectionLost(std::uint16_t message, const std::string& traceLine, const EComPort& error);
     bool pollUntil(const std::function<bool()>& ready, int maxPolls);
     bool downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyImage);
-    std::uint32_t receiveImage(HistoryImage& image, std::uint32_t byteCount);
+    // Counts in byteCount as each byte is stored, so that a port error leaves the true count.
+    void receiveImage(HistoryImage& image, std::uint32_t& byteCount);
     bool upgradeOnOpenLink(const FileChooser& chooseFile);
     bool programLines(const std::vector<std::string>& lines);
+    static std::string upgradeTraceLine(const char* format, std::size_t lineNumber, int answer = -1);
     void failUpgrade(MsgType boxType, const char* format, std::size_t lineNumber, int answer = -1);
 
     SerialPort& port_;
@@ -79,4 +102,8 @@ private:
     const bool& autoScan_;
     PortLister listPorts_;
     TraceLog trace_;
+
+    // What the last scan met besides silent ports, for its message.
+    std::vector<UnusablePort> scanRefused_;
+    bool scanLostConnection_ = false;
 };

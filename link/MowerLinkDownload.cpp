@@ -3,17 +3,13 @@
 #include "core/Clock.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
+#include "link/EComPort.h"
 #include "link/SerialPort.h"
 #include "link/ShownProgress.h"
 
 #include <algorithm>
 
 namespace {
-
-std::string message(std::uint16_t number)
-{
-    return TVXStringTable::instance().getMessageText(number);
-}
 
 constexpr std::uint8_t HistoryRequest = 0x48;  // 'H'
 constexpr int MaxRequests = 3;
@@ -28,9 +24,9 @@ bool MowerLink::downloadHistory(InfoFrame& infoFrame, HistoryImage& historyImage
     trace_("Request loading history");
     if (!openLink(port_.GetPort()))
         return false;
-    // Once the link is open the port is closed on every way out, a port error
-    // included: a port left open on a device that went away would fail every
-    // later command on the same name.
+    // Once the link is open the port is closed on every way out: a port left
+    // open on a device that went away would fail every later command on the
+    // same name. A port error is told by the step that met it.
     try {
         return downloadOnOpenLink(infoFrame, historyImage);
     } catch (...) {
@@ -41,23 +37,35 @@ bool MowerLink::downloadHistory(InfoFrame& infoFrame, HistoryImage& historyImage
 
 bool MowerLink::downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyImage)
 {
-    if (!enterTestMode()) {
-        user_.messageBox(MsgType::Error, message(Msg::DownloadNoCommunication), MbOK);
-        port_.Close();
-        return false;
+    try {
+        if (!enterTestMode()) {
+            user_.messageBox(MsgType::Error, catalogueText(Msg::DownloadNoCommunication), MbOK);
+            port_.Close();
+            return false;
+        }
+    } catch (const EComPort& error) {
+        return connectionLost(Msg::DownloadNoCommunication, "Connection lost in test mode: ", error);
     }
-    if (!readInfoFrame(infoFrame)) {
-        user_.messageBox(MsgType::Error, message(Msg::MachineInfoFailed), MbOK);
-        port_.Close();
-        return false;
+    try {
+        if (!readInfoFrame(infoFrame)) {
+            user_.messageBox(MsgType::Error, catalogueText(Msg::MachineInfoFailed), MbOK);
+            port_.Close();
+            return false;
+        }
+    } catch (const EComPort& error) {
+        return connectionLost(Msg::MachineInfoFailed, "Connection lost reading info frame: ", error);
     }
 
     std::uint32_t byteCount = 0;
     int requests = 0;
-    {
+    const auto loadedSoFar = [&byteCount, &requests] {
+        return "Couldn't load history nbByte loaded: " + std::to_string(byteCount)
+               + "//retry count :" + std::to_string(requests);
+    };
+    try {
         ShownProgress shown(progress_);
-        progress_.setCaption(message(Msg::DownloadCaption));
-        progress_.setText(message(Msg::LoadingHistory));
+        progress_.setCaption(catalogueText(Msg::DownloadCaption));
+        progress_.setText(catalogueText(Msg::LoadingHistory));
         progress_.setPosition(0);
         shown.show();
         port_.ClearBuffer(true, true);
@@ -66,16 +74,18 @@ bool MowerLink::downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyIm
             writeByte(HistoryRequest);
             progress_.setMaximum(static_cast<int>(historyImage.size()));
             clock_.sleep(100);
-            byteCount = receiveImage(historyImage, byteCount);
+            receiveImage(historyImage, byteCount);
             ++requests;
         } while (byteCount != historyImage.size() && requests < MaxRequests);
+    } catch (const EComPort& error) {
+        // The progress window is gone before the box shows.
+        return connectionLost(Msg::MachineInfoFailed, loadedSoFar() + " ", error);
     }
 
     const bool complete = byteCount == historyImage.size();
     if (!complete) {
-        user_.messageBox(MsgType::Error, message(Msg::MachineInfoFailed), MbOK);
-        trace_("Couldn't load history nbByte loaded: " + std::to_string(byteCount)
-               + "//retry count :" + std::to_string(requests));
+        user_.messageBox(MsgType::Error, catalogueText(Msg::MachineInfoFailed), MbOK);
+        trace_(loadedSoFar());
     }
     port_.Close();
     return complete;
@@ -83,7 +93,7 @@ bool MowerLink::downloadOnOpenLink(InfoFrame& infoFrame, HistoryImage& historyIm
 
 // One request's bytes, stored after those already received; the request ends
 // when 50 ms pass without a new byte.
-std::uint32_t MowerLink::receiveImage(HistoryImage& image, std::uint32_t byteCount)
+void MowerLink::receiveImage(HistoryImage& image, std::uint32_t& byteCount)
 {
     std::size_t dropped = 0;
     while (port_.InputCount() != 0) {
@@ -103,5 +113,4 @@ std::uint32_t MowerLink::receiveImage(HistoryImage& image, std::uint32_t byteCou
         if (port_.InputCount() == 0)
             clock_.sleep(50);
     }
-    return byteCount;
 }

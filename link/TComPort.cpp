@@ -38,7 +38,8 @@ TComPort::~TComPort()
 
 void TComPort::fail(const std::string& what) const
 {
-    throw EComPort(name_ + ": " + what + ": " + std::strerror(errno));
+    const int reason = errno;
+    throw EComPort(name_ + ": " + what + ": " + std::strerror(reason), reason);
 }
 
 void TComPort::EnumComPorts(std::vector<std::string>& ports)
@@ -74,8 +75,9 @@ int TComPort::openDevice()
     }
     if (devices_.isConsole(st.st_rdev)) {
         ::close(fd);
-        errno = EPERM;
-        fail("the system console is never used as a mower port");
+        // Not a permission matter: no user may take the console for a mower.
+        throw EComPort(name_ + ": the system console is never used as a mower port", EPERM,
+                       EComPort::Reason::NotSerial);
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int reason = errno;

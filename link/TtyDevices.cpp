@@ -58,8 +58,10 @@ std::vector<std::string> TtyDevices::activeConsoleNames() const
 std::vector<std::string> TtyDevices::serialPorts() const
 {
     DIR* dir = opendir(sysClassTty_.c_str());
-    if (!dir)
-        throw EComPort("cannot list the serial ports (" + sysClassTty_ + "): " + std::strerror(errno));
+    if (!dir) {
+        const int reason = errno;
+        throw EComPort("cannot list the serial ports (" + sysClassTty_ + "): " + std::strerror(reason), reason);
+    }
     const std::vector<std::string> consoles = activeConsoleNames();
     std::vector<std::string> ports;
     while (const dirent* entry = readdir(dir)) {

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <chrono>
 #include <ctime>
+#include <csignal>
+#include <cstdlib>
 #include <poll.h>
 #include <string>
 #include <unistd.h>
@@ -50,11 +52,24 @@ void MowerSimulator::send(const std::uint8_t* bytes, std::size_t count, Micros n
     }
 }
 
+// Gone at once, without a word: the line as a dealer meets it when the cable is pulled.
+void MowerSimulator::vanish()
+{
+    std::raise(SIGKILL);
+    std::_Exit(1);
+}
+
 void MowerSimulator::sendImageChunk(Micros at)
 {
     if (imageOffset_ >= data_.image.size())
         imageOffset_ = 0;
-    const std::size_t count = std::min<std::size_t>(options_.chunk, data_.image.size() - imageOffset_);
+    std::size_t count = std::min<std::size_t>(options_.chunk, data_.image.size() - imageOffset_);
+    if (options_.dieAfterImageBytes >= 0
+        && imageBytesQueued_ + count >= static_cast<std::size_t>(options_.dieAfterImageBytes)) {
+        count = static_cast<std::size_t>(options_.dieAfterImageBytes) - imageBytesQueued_;
+        vanishWhenSent_ = true;
+    }
+    imageBytesQueued_ += count;
     int pauseIndex = -1;
     if (options_.pauseAfter >= 0 && std::size_t(options_.pauseAfter) >= imageOffset_
         && std::size_t(options_.pauseAfter) < imageOffset_ + count)
@@ -157,6 +172,8 @@ void MowerSimulator::finishRecord(Micros at)
     }
     logLine(text.c_str());
     ++recordNumber_;
+    if (recordNumber_ == options_.dieAtRecord)
+        vanish();
     std::uint8_t answer = Ack;
     if (recordNumber_ == options_.nakRecord)
         answer = Nak;
@@ -245,5 +262,7 @@ void MowerSimulator::run()
             nextTalk_ = at + 1000;
         }
         flushDue(at);
+        if (vanishWhenSent_ && out_.empty())
+            vanish();
     }
 }

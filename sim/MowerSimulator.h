@@ -37,6 +37,7 @@ private:
     bool outputDue(Micros at) const;
     Micros nextWake(Micros at) const;
     void logLine(const char* text);
+    [[noreturn]] static void vanish();
 
     int fd_;
     SimOptions options_;
@@ -49,6 +50,8 @@ private:
     Micros lineFree_ = 0;
     Micros nextTalk_ = 0;
     std::size_t imageOffset_ = 0;
+    std::size_t imageBytesQueued_ = 0;
+    bool vanishWhenSent_ = false;
 
     std::uint8_t recordCommand_ = 0;
     std::vector<std::uint8_t> record_;

@@ -23,7 +23,9 @@ void usage()
         "faults:\n"
         "  --no-echo --echo-byte HEX --keep-talking --info-length N --chunk N\n"
         "  --pause-after N --pause-ms MS --no-history --nak-record N\n"
-        "  --bad-answer-record N --bad-answer-byte HEX --no-sync\n",
+        "  --bad-answer-record N --bad-answer-byte HEX --no-sync\n"
+        "  --die-after-bytes N    vanish (kill itself) once N image bytes are on the line\n"
+        "  --die-at-record N      vanish on receiving programming record N, before answering\n",
         stderr);
 }
 
@@ -74,6 +76,8 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv)
         else if (arg == "--pause-ms") { if (!takeNumber(60000)) return {}; o.pauseMs = int(n); }
         else if (arg == "--nak-record") { if (!takeNumber(1000000)) return {}; o.nakRecord = int(n); }
         else if (arg == "--bad-answer-record") { if (!takeNumber(1000000)) return {}; o.badAnswerRecord = int(n); }
+        else if (arg == "--die-after-bytes") { if (!takeNumber(8191)) return {}; o.dieAfterImageBytes = int(n); }
+        else if (arg == "--die-at-record") { if (!takeNumber(1000000)) return {}; o.dieAtRecord = int(n); }
         else if (arg == "--record-gap-ms") { if (!takeNumber(1000)) return {}; o.recordGapMs = double(n); }
         else if (arg == "--exit-after") { if (!takeNumber(86400)) return {}; o.exitAfterSeconds = double(n); }
         else {

@@ -36,6 +36,11 @@ struct SimOptions {
     int badAnswerRecord = 0;
     std::uint8_t badAnswerByte = 0x41;
     bool noSync = false;
+    // The mower goes away (the process kills itself, as a cable pulled or a
+    // mower switched off): once this many image bytes are on the line, or on
+    // receiving this programming record (1-based) before it answers.
+    int dieAfterImageBytes = -1;
+    int dieAtRecord = 0;
 };
 
 // Parses the command line; prints the reason and returns nothing when it is wrong.

@@ -1,5 +1,6 @@
 #include "tools/ToolCommands.h"
 
+#include "core/AppTexts.h"
 #include "core/AtomicFile.h"
 #include "core/BoundedFile.h"
 #include "core/CLogger.h"
@@ -82,14 +83,14 @@ std::unique_ptr<WireLog> makeWireLog(SerialPort& port, const std::string& path)
 // asked), the real clock, the terminal, and the trace log echoed to standard
 // error with --verbose.
 struct ToolLink {
-    explicit ToolLink(const LinkArgs& args)
+    explicit ToolLink(const LinkArgs& args, MowerLink::PortLister listPorts = MowerLink::systemPorts())
         : port(args.port.empty() ? "COM1" : args.port)
         , wire(makeWireLog(port, args.wireLog))
         , user(args.yes)
         , progress(args.verbose)
         , autoScan(args.scan)
         , link(wire ? static_cast<SerialPort&>(*wire) : port, SystemClock::instance(), user, progress, autoScan,
-               MowerLink::systemPorts(),
+               std::move(listPorts),
                [verbose = args.verbose](const std::string& text) {
                    CLogger& logger = CLogger::instance();
                    logger.log(text);
@@ -115,16 +116,28 @@ bool wireLogReady(const ToolLink& tool)
 
 }  // namespace
 
+// The free ports on standard output, one a line; the ports that cannot be
+// used, with the reason, on standard error. Names given on the command line
+// are tried instead of the system's ports.
 int runPorts(const std::vector<std::string>& args)
 {
     const std::optional<LinkArgs> parsed = parseArgs(args);
-    if (!parsed || !parsed->files.empty()) {
-        std::fputs("usage: quorvane-tool ports [--verbose]\n", stderr);
+    if (!parsed) {
+        std::fputs("usage: quorvane-tool ports [--lang N] [--verbose] [NAME...]\n", stderr);
         return 2;
     }
-    ToolLink tool(*parsed);
-    for (const std::string& name : tool.link.listFreePorts())
+    MowerLink::PortLister lister = MowerLink::systemPorts();
+    if (!parsed->files.empty())
+        lister = [names = parsed->files] { return names; };
+    ToolLink tool(*parsed, std::move(lister));
+    const PortSurvey survey = tool.link.surveyPorts();
+    for (const std::string& name : survey.free)
         std::printf("%s\n", name.c_str());
+    std::fflush(stdout);
+    for (const UnusablePort& port : survey.unusable)
+        std::fprintf(stderr, "%s\n", unusablePortLine(port).c_str());
+    if (survey.free.empty())
+        std::fprintf(stderr, "%s\n", appText(AppText::NoFreePort).c_str());
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "tools/ToolCommands.h"
 
+#include "core/Version.h"
+
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -9,11 +11,14 @@
 
 namespace {
 
-void usage()
+// On standard output when asked for (--help), on the error output after a mistake.
+void usage(std::FILE* out = stderr)
 {
     std::fputs("usage: quorvane-tool COMMAND [OPTIONS]\n"
+               "       quorvane-tool --help | --version\n"
                "  show [--lang N] FILE                          print a record file or a .bin history\n"
-               "  ports                                         list the free serial ports\n"
+               "  ports [NAME...]                               list the free serial ports, and why the\n"
+               "                                                others cannot be used\n"
                "  download (--port NAME | --scan) --out FILE.bin  read a mower's history\n"
                "  upgrade (--port NAME | --scan) [--yes] FILE.TVF program a mower's firmware\n"
                "    download and upgrade: --wire-log FILE       record every byte on the line, for support\n"
@@ -22,7 +27,7 @@ void usage()
                "                                                write a made-up database (and sample files)\n"
                "  report FILE.dat [--history N] [--lang N] --out REPORT.pdf\n"
                "                                                a reading's service report for the customer\n",
-               stderr);
+               out);
 }
 
 }  // namespace
@@ -58,7 +63,11 @@ int main(int argc, char** argv)
 #endif
         }
         if (command == "--help" || command == "-h" || command == "help") {
-            usage();
+            usage(stdout);
+            return 0;
+        }
+        if (command == "--version") {
+            std::printf("quorvane-tool %s\n", QUORVANE_VERSION_TEXT);
             return 0;
         }
     } catch (const std::exception& e) {

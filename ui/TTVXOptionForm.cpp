@@ -21,11 +21,6 @@
 
 namespace {
 
-QString message(std::uint16_t number)
-{
-    return QString::fromStdString(TVXStringTable::instance().getMessageText(number));
-}
-
 // The language names as the list has always shown them; the index is the language.
 const char* const LanguageNames[TVXStringTable::LanguageCount] = {
     "English", "Français", "Italiano", "Dutch", "German",
@@ -150,19 +145,19 @@ void TTVXOptionForm::buildLayout()
 
 void TTVXOptionForm::setCaptions()
 {
-    setWindowTitle(message(Msg::OptionsTitle));
-    CommGroupBox_->setTitle(message(Msg::CommunicationGroup));
+    setWindowTitle(QString::fromStdString(catalogueText(Msg::OptionsTitle)));
+    CommGroupBox_->setTitle(QString::fromStdString(catalogueText(Msg::CommunicationGroup)));
     // Each caption takes, in tab order, the first letter that no caption
     // before it took. The Communication group would reach the same control as
     // AutoScan and takes none.
     Mnemonics letters;
     const auto withLetter = [&letters](const QString& caption) { return letters.add(caption); };
     autoScanCheckBox_->setText(withLetter("AutoScan"));
-    portNumLabel_->setText(withLetter(message(Msg::PortNumber)));
+    portNumLabel_->setText(withLetter(QString::fromStdString(catalogueText(Msg::PortNumber))));
     refreshPortsButt_->setText(withLetter(QString::fromStdString(TVXStringTable::instance().localized(RefreshText))));
-    LanguageGroupBox_->setTitle(withLetter(message(Msg::LanguageGroup)));
+    LanguageGroupBox_->setTitle(withLetter(QString::fromStdString(catalogueText(Msg::LanguageGroup))));
     OKButt_->setText(withLetter("OK"));
-    exitButt_->setText(withLetter(message(Msg::AbortButton)));
+    exitButt_->setText(withLetter(QString::fromStdString(catalogueText(Msg::AbortButton))));
 }
 
 std::optional<std::vector<std::string>> TTVXOptionForm::readFreePorts()
@@ -177,7 +172,8 @@ std::optional<std::vector<std::string>> TTVXOptionForm::readFreePorts()
 
 int TTVXOptionForm::fillPortList(std::vector<std::string> ports, const std::string& wanted)
 {
-    ports_ = std::move(ports);
+    const std::string inUse = targets_.currentPort();
+    ports_ = portsOffered(std::move(ports), inUse, targets_.portExists && targets_.portExists(inUse));
     portListComboBox_->clear();
     for (const std::string& name : ports_)
         portListComboBox_->addItem(QString::fromStdString(name));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/PortChoice.h"
+
 #include <QDialog>
 
 #include <cstdint>
@@ -22,6 +24,8 @@ struct OptionTargets {
     std::function<void(const std::string&)> setPort;
     bool* autoScan = nullptr;
     std::uint8_t* language = nullptr;
+    // Whether a port's device is there: the port in use is offered while it is.
+    std::function<bool(const std::string&)> portExists = portDeviceExists;
 };
 
 // The options dialog: how the link finds the mower's port (a scan of every
@@ -34,15 +38,19 @@ struct OptionTargets {
 class TTVXOptionForm : public QDialog {
     Q_OBJECT
 public:
-    // Fills the list with the free ports and selects the current port; when
-    // that port is not free, the first one is selected and made current. With
-    // no free port nothing is selected and the current port stays.
+    // Fills the list with the free ports and the port in use, and selects the
+    // port in use. The port in use is listed even when the system's list
+    // lacks it, as long as its device is there (a pseudo-terminal, a port
+    // held open); only a port whose device is gone gives way to the first
+    // free port, which is made current. With no port to list nothing is
+    // selected and the current port stays.
     explicit TTVXOptionForm(OptionTargets targets, QWidget* parent = nullptr);
 
 public slots:
-    // Reads the free ports again; the selected port stays selected while it
-    // is free, otherwise the first port is selected. Nothing is stored. When
-    // the system's list cannot be read, the list shown stays as it was.
+    // Reads the free ports again (with the port in use, as above); the
+    // selected port stays selected while it is listed, otherwise the first
+    // port is selected. Nothing is stored. When the system's list cannot be
+    // read, the list shown stays as it was.
     void refreshPortsButtClick();
 
 private slots:
@@ -55,7 +63,8 @@ private:
     void setCaptions();
     // The link's answer; none when the system's port list cannot be read.
     std::optional<std::vector<std::string>> readFreePorts();
-    // Shows the ports and selects portChoice's entry; returns its index.
+    // Shows the ports with the port in use and selects portChoice's entry;
+    // returns its index.
     int fillPortList(std::vector<std::string> ports, const std::string& wanted);
     void storePort(const std::string& name);
 

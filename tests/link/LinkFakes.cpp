@@ -1,6 +1,7 @@
 #include "LinkFakes.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 std::string hexBytes(const std::uint8_t* bytes, std::size_t count)
@@ -50,7 +51,11 @@ void ScriptedPort::Open()
         return;
     if (busy.count(name_)) {
         events_.push_back("open-fail " + name_);
-        throw EComPort(name_ + ": port held by another process");
+        throw EComPort(name_ + ": port held by another process", EBUSY);
+    }
+    if (refused.count(name_)) {
+        events_.push_back("open-fail " + name_);
+        throw EComPort(name_ + ": cannot open: Permission denied", EACCES);
     }
     events_.push_back("open " + name_);
     open_ = true;
@@ -67,16 +72,16 @@ void ScriptedPort::Close()
 
 int ScriptedPort::InputCount()
 {
-    int count = 0;
-    for (const Incoming& in : incoming_)
-        if (in.at <= clock_.micros())
-            ++count;
-    return count;
+    // The bytes arrive in time order.
+    const auto arrived = std::upper_bound(incoming_.begin(), incoming_.end(), clock_.micros(),
+                                          [](std::uint64_t now, const Incoming& in) { return now < in.at; });
+    return static_cast<int>(arrived - incoming_.begin());
 }
 
 void ScriptedPort::ClearBuffer(bool input, bool output)
 {
-    events_.push_back(std::string("clear ") + (input ? "i" : "") + (output ? "o" : ""));
+    if (!quiet)
+        events_.push_back(std::string("clear ") + (input ? "i" : "") + (output ? "o" : ""));
     if (input)
         while (!incoming_.empty() && incoming_.front().at <= clock_.micros())
             incoming_.pop_front();
@@ -90,7 +95,8 @@ std::size_t ScriptedPort::Write(const std::uint8_t* buffer, std::size_t count)
         events_.push_back("write-fail " + name_);
         throw EComPort(name_ + ": cannot write: device gone");
     }
-    events_.push_back("write " + hexBytes(buffer, count));
+    if (!quiet)
+        events_.push_back("write " + hexBytes(buffer, count));
     std::vector<std::uint8_t> bytes(buffer, buffer + count);
     writes.push_back(bytes);
     if (onWrite)
@@ -107,8 +113,72 @@ std::size_t ScriptedPort::Read(std::uint8_t* buffer, std::size_t count)
         buffer[n++] = incoming_.front().byte;
         incoming_.pop_front();
     }
-    events_.push_back("read " + (n ? hexBytes(buffer, n) : std::string("-")));
+    if (!quiet)
+        events_.push_back("read " + (n ? hexBytes(buffer, n) : std::string("-")));
     return n;
+}
+
+void VanishingPort::reach(const char* what, const std::string& name)
+{
+    const long call = count_++;
+    if (recording)
+        calls.push_back(name);
+    if (failAt < 0 || call < failAt)
+        return;
+    failed_ = true;
+    throw EComPort(line_.GetPort() + ": " + what + ": Input/output error", EIO);
+}
+
+void VanishingPort::SetPort(const std::string& name)
+{
+    if (line_.IsOpen() && name != line_.GetPort()) {
+        try {
+            reach("cannot open", "setport");
+        } catch (const EComPort&) {
+            line_.Close();
+            line_.SetPort(name);
+            throw;
+        }
+    }
+    line_.SetPort(name);
+}
+
+void VanishingPort::Open()
+{
+    if (line_.IsOpen())
+        return;
+    reach("cannot open", "open");
+    line_.Open();
+}
+
+int VanishingPort::InputCount()
+{
+    reach("cannot count the received bytes", "in");
+    return line_.InputCount();
+}
+
+int VanishingPort::OutputCount()
+{
+    reach("cannot count the unsent bytes", "out");
+    return line_.OutputCount();
+}
+
+void VanishingPort::ClearBuffer(bool input, bool output)
+{
+    reach("cannot clear the buffers", "clear");
+    line_.ClearBuffer(input, output);
+}
+
+std::size_t VanishingPort::Write(const std::uint8_t* buffer, std::size_t count)
+{
+    reach("cannot write", recording ? "write " + hexBytes(buffer, count) : std::string("write"));
+    return line_.Write(buffer, count);
+}
+
+std::size_t VanishingPort::Read(std::uint8_t* buffer, std::size_t count)
+{
+    reach("cannot read", "read");
+    return line_.Read(buffer, count);
 }
 
 std::vector<std::uint8_t> validFrame()

@@ -51,6 +51,8 @@ public:
     }
 
     std::set<std::string> busy;      // Open raises for these names
+    std::set<std::string> refused;   // Open raises "permission denied" for these names
+    bool quiet = false;              // no events for reads, writes and clearings (long loops)
     bool outputStuck = false;        // OutputCount never reaches 0
     int writesBeforeUnplug = -1;     // Write raises from then on, as for a device gone
     std::function<void(ScriptedPort&, const std::vector<std::uint8_t>&)> onWrite;
@@ -81,6 +83,46 @@ private:
     std::string name_ = "COM1";
     bool open_ = false;
     std::deque<Incoming> incoming_;
+};
+
+// A port whose device goes away at the call numbered failAt (from 0) among
+// those that reach the system: that call and every later one raise EComPort
+// with EIO, as an unplugged adapter does, until plugBackIn. Close still works.
+// SetPort counts only when it reopens an open port. Every call is forwarded to
+// the line behind; with `recording` each counted call is named in `calls`
+// ("open", "clear", "in", "out", "read", "write 54").
+class VanishingPort : public SerialPort {
+public:
+    explicit VanishingPort(SerialPort& line)
+        : line_(line)
+    {
+    }
+
+    long failAt = -1;  // -1: never
+    bool recording = false;
+    std::vector<std::string> calls;
+    long count() const { return count_; }
+    bool failed() const { return failed_; }
+    void plugBackIn() { failAt = -1; }
+
+    void SetPort(const std::string& name) override;
+    const std::string& GetPort() const override { return line_.GetPort(); }
+    void Open() override;
+    void Close() override { line_.Close(); }
+    bool IsOpen() const override { return line_.IsOpen(); }
+    int InputCount() override;
+    int OutputCount() override;
+    void ClearBuffer(bool input, bool output) override;
+    std::size_t Write(const std::uint8_t* buffer, std::size_t count) override;
+    std::size_t Read(std::uint8_t* buffer, std::size_t count) override;
+
+private:
+    // Raises when this call is at or after failAt.
+    void reach(const char* what, const std::string& name);
+
+    SerialPort& line_;
+    long count_ = 0;
+    bool failed_ = false;
 };
 
 // A mower on a scripted port, as the protocol says it behaves.

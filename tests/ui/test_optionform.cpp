@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <set>
+
 namespace {
 
 constexpr std::uint8_t English = 0;
@@ -26,10 +28,11 @@ struct FakeMainWindow {
     std::vector<std::string> portsSet;
     bool autoScan = true;
     std::uint8_t language = French;
+    std::set<std::string> devices;  // the names whose device is there
 
     OptionTargets targets()
     {
-        return {
+        OptionTargets targets {
             [this] {
                 ++listings;
                 if (listingFails)
@@ -46,6 +49,8 @@ struct FakeMainWindow {
             &autoScan,
             &language,
         };
+        targets.portExists = [this](const std::string& name) { return devices.count(name) > 0; };
+        return targets;
     }
 };
 
@@ -91,6 +96,48 @@ private slots:
         TTVXOptionForm free(main.targets());
         QCOMPARE(child<QComboBox>(free, "portListComboBox")->currentText(), QString("COM2"));
         QVERIFY(main.portsSet.empty());
+    }
+
+    void thePortInUseIsListedWhileItsDeviceIsThereEvenWhenNoSystemListHasIt()
+    {
+        // A simulator's pseudo-terminal is in no system list; a port held open is not free.
+        FakeMainWindow main;
+        main.freePorts = {"/dev/ttyS1", "/dev/ttyUSB0"};
+        main.port = "/dev/pts/3";
+        main.devices = {"/dev/pts/3", "/dev/ttyS1", "/dev/ttyUSB0"};
+        main.autoScan = false;
+        TTVXOptionForm form(main.targets());
+        auto* list = child<QComboBox>(form, "portListComboBox");
+        QCOMPARE(items(list), QStringList({"/dev/pts/3", "/dev/ttyS1", "/dev/ttyUSB0"}));
+        QCOMPARE(list->currentText(), QString("/dev/pts/3"));
+        QVERIFY(main.portsSet.empty());
+
+        // Refresh keeps it listed beside the selected port; OK stores the choice.
+        list->setCurrentIndex(2);
+        main.freePorts = {"/dev/ttyUSB0"};
+        child<QPushButton>(form, "refreshPortsButt")->click();
+        QCOMPARE(items(list), QStringList({"/dev/pts/3", "/dev/ttyUSB0"}));
+        QCOMPARE(list->currentText(), QString("/dev/ttyUSB0"));
+        list->setCurrentIndex(0);
+        child<QPushButton>(form, "OKButt")->click();
+        QCOMPARE(main.port, std::string("/dev/pts/3"));
+
+        // Held by this program while no other port is free: still offered and selected.
+        FakeMainWindow held;
+        held.port = "/dev/ttyUSB0";
+        held.devices = {"/dev/ttyUSB0"};
+        TTVXOptionForm alone(held.targets());
+        QCOMPARE(items(child<QComboBox>(alone, "portListComboBox")), QStringList({"/dev/ttyUSB0"}));
+        QCOMPARE(child<QComboBox>(alone, "portListComboBox")->currentText(), QString("/dev/ttyUSB0"));
+        QVERIFY(held.portsSet.empty());
+
+        // An adapter unplugged: its name gives way to the first free port.
+        FakeMainWindow unplugged;
+        unplugged.freePorts = {"/dev/ttyS1"};
+        unplugged.port = "/dev/ttyUSB0";
+        TTVXOptionForm gone(unplugged.targets());
+        QCOMPARE(items(child<QComboBox>(gone, "portListComboBox")), QStringList({"/dev/ttyS1"}));
+        QCOMPARE(unplugged.port, std::string("/dev/ttyS1"));
     }
 
     void withoutFreePortNothingIsSelectedAndTheCurrentPortStaysAlsoOnOK()
