@@ -118,7 +118,7 @@ std::string statisticText(const TVXLog& history, std::size_t i)
 
 std::string statisticLabel(std::size_t i)
 {
-    return TVXStringTable::instance().getMessageText(static_cast<std::uint16_t>(Msg::MowingTime + i));
+    return catalogueText(static_cast<std::uint16_t>(Msg::MowingTime + i));
 }
 
 std::array<std::string, InformationLineCount> informationLines(const TVXLog& history)

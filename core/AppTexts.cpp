@@ -28,6 +28,8 @@ TVXStringTable::LocalizedText texts(AppText text)
         return {"%1 of %2", "%1 sur %2", "%1 di %2", "%1 van %2", "%1 von %2"};
 
     // the mower link
+    case AppText::YesNoQuestion:
+        return {"[y/N]", "[o/N]", "[s/N]", "[j/N]", "[j/N]"};
     case AppText::LinkLost:
         return {"The connection to the mower was lost. Check the cable, leave the mower switched on, and start "
                 "again.",
@@ -133,6 +135,15 @@ TVXStringTable::LocalizedText texts(AppText text)
                 "Historie des Mähers mit der Seriennummer %1, Typ %2"};
 
     // the windows and dialogs
+    case AppText::RefreshPorts:
+        return {"Refresh", "Actualiser", "Aggiorna", "Vernieuwen", "Aktualisieren"};
+    case AppText::LanguageNote:
+        return {
+                "A new language shows at the next start.",
+                "Une nouvelle langue s'affiche au prochain démarrage.",
+                "Una nuova lingua appare al prossimo avvio.",
+                "Een nieuwe taal verschijnt bij de volgende start.",
+                "Eine neue Sprache erscheint beim nächsten Start."};
     case AppText::ClosingAfterCommand:
         return {
                 "The program will close as soon as the running command has ended.",
@@ -252,6 +263,12 @@ TVXStringTable::LocalizedText texts(AppText text)
 std::string appText(AppText text)
 {
     return TVXStringTable::instance().localized(texts(text));
+}
+
+std::string appTextIn(AppText text, int language)
+{
+    const TVXStringTable::LocalizedText all = texts(text);
+    return all[language >= 0 && language < TVXStringTable::LanguageCount ? language : 1];
 }
 
 std::string appText(AppText text, std::initializer_list<std::string> arguments)

@@ -15,6 +15,7 @@ enum class AppText {
     ShownOfTotal,        // "%1 of %2": tiles shown, records in all
 
     // the mower link
+    YesNoQuestion,  // the command-line tool's question: the answers it takes
     LinkLost,            // under the failure message of a command whose mower went away
     PortRefused,         // under "Selected port not free": %1 the port, %2 the group that may open it
     PortsRefused,        // under "No machine connected": %1 the ports, %2 the groups that may open them
@@ -32,6 +33,8 @@ enum class AppText {
     InsertHistoryIdentity,  // over the insert dialog's list: %1 the serial number, %2 the mower type
 
     // the windows and dialogs
+    RefreshPorts,  // the options dialog's button that lists the ports again
+    LanguageNote,  // under the options dialog's language list
     ClosingAfterCommand,  // the status line while a close asked for during a command waits for its end
 
     // the rules of the record dialogs and of the comments
@@ -68,6 +71,8 @@ enum class AppText {
 };
 
 std::string appText(AppText text);
+// The text in the given language (0 to 4), whatever the selected one.
+std::string appTextIn(AppText text, int language);
 
 // The text with %1, %2, ... replaced by the arguments, in that order.
 std::string appText(AppText text, std::initializer_list<std::string> arguments);

@@ -130,6 +130,7 @@ bool MowerLink::programLines(const std::vector<std::string>& lines)
     ShownProgress shown(progress_);
     progress_.setCaption(catalogueText(Msg::UpgradeInProgress));
     progress_.setMaximum(static_cast<int>(lines.size()));
+    progress_.setNote(appText(AppText::UpgradeKeepMowerOn));
     shown.show();
 
     constexpr const char* SendingCommand = "problem sending write command at line %d ";

@@ -1,11 +1,13 @@
 #include "link/WireLog.h"
 
+#include "core/AtomicFile.h"
 #include "core/BoundedFile.h"
 #include "core/Version.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,10 +61,23 @@ void WireLog::openFile(const std::string& path)
         fail(path + ": it is " + kind + ", not a regular file");
         return;
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
+    // The log shows the owner's data going by: a new one is closed to the PC's
+    // other users, as the records are; one that stands there keeps its mode.
+    struct stat before {};
+    const bool existed = ::lstat(path.c_str(), &before) == 0;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
     if (fd < 0) {
         fail(path + ": " + std::strerror(errno));
         return;
+    }
+    if (!existed) {
+        const std::string folder = std::filesystem::path(path).parent_path().string();
+        if (::fchmod(fd, newFileMode(folder.empty() ? "." : folder)) != 0) {
+            const int e = errno;
+            ::close(fd);
+            fail(path + ": " + std::strerror(e));
+            return;
+        }
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -44,7 +44,7 @@ write_settings() {
 }
 
 if [ "${1:-}" = "--simulator-args" ]; then
-    echo "--serial $((DEMO_SERIAL)) --type $((DEMO_TYPE)) --events $DEMO_EVENTS"
+    echo "--serial $DEMO_SERIAL --type $DEMO_TYPE --events $DEMO_EVENTS"
     exit 0
 fi
 if [ "${1:-}" = "--prepare" ]; then

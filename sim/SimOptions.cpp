@@ -1,5 +1,6 @@
 #include "sim/SimOptions.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -7,7 +8,8 @@
 
 namespace {
 
-void usage()
+// On standard output when asked for (--help), on the error output after a mistake.
+void usage(std::FILE* out)
 {
     std::fputs(
         "usage: quorvane-mowersim [OPTIONS]\n"
@@ -25,15 +27,19 @@ void usage()
         "  --pause-after N --pause-ms MS --no-history --nak-record N\n"
         "  --bad-answer-record N --bad-answer-byte HEX --no-sync\n"
         "  --die-after-bytes N    vanish (kill itself) once N image bytes are on the line\n"
-        "  --die-at-record N      vanish on receiving programming record N, before answering\n",
-        stderr);
+        "  --die-at-record N      vanish on receiving programming record N, before answering\n"
+        "HEX values are hexadecimal, with or without 0x (04D3E40A, 0x04D3E40A); N, MS and SECONDS decimal.\n",
+        out);
 }
 
-bool number(const char* text, unsigned long& value, unsigned long max)
+// base 16 takes an optional 0x; a sign or blanks are refused in both bases.
+bool number(const char* text, unsigned long& value, unsigned long max, int base)
 {
+    if (!std::isxdigit(static_cast<unsigned char>(text[0])))
+        return false;
     char* end = nullptr;
     errno = 0;
-    value = std::strtoul(text, &end, 0);
+    value = std::strtoul(text, &end, base);
     return errno == 0 && end != text && *end == '\0' && value <= max;
 }
 
@@ -47,8 +53,16 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv)
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         unsigned long n = 0;
         auto takeNumber = [&](unsigned long max) {
-            if (!value || !number(value, n, max)) {
-                std::fprintf(stderr, "quorvane-mowersim: %s needs a number up to %lu\n", arg.c_str(), max);
+            if (!value || !number(value, n, max, 10)) {
+                std::fprintf(stderr, "quorvane-mowersim: %s needs a decimal number up to %lu\n", arg.c_str(), max);
+                return false;
+            }
+            ++i;
+            return true;
+        };
+        auto takeHex = [&](unsigned long max) {
+            if (!value || !number(value, n, max, 16)) {
+                std::fprintf(stderr, "quorvane-mowersim: %s needs a hexadecimal number up to %lX\n", arg.c_str(), max);
                 return false;
             }
             ++i;
@@ -63,12 +77,12 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv)
         else if (arg == "--log" && value) { o.receivedLog = value; ++i; }
         else if (arg == "--dump" && value) { o.dumpFile = value; ++i; }
         else if (arg == "--head" && value) { o.headHex = value; ++i; }
-        else if (arg == "--serial") { if (!takeNumber(0xFFFFFFFFul)) return {}; o.serialNumber = std::uint32_t(n); }
-        else if (arg == "--sw-version") { if (!takeNumber(0xFFFFFFFFul)) return {}; o.softwareVersion = std::uint32_t(n); }
-        else if (arg == "--type") { if (!takeNumber(0xFF)) return {}; o.typeByte = std::uint8_t(n); }
-        else if (arg == "--bootloader") { if (!takeNumber(0xFF)) return {}; o.bootloader = std::uint8_t(n); }
-        else if (arg == "--echo-byte") { if (!takeNumber(0xFF)) return {}; o.echoByte = std::uint8_t(n); }
-        else if (arg == "--bad-answer-byte") { if (!takeNumber(0xFF)) return {}; o.badAnswerByte = std::uint8_t(n); }
+        else if (arg == "--serial") { if (!takeHex(0xFFFFFFFFul)) return {}; o.serialNumber = std::uint32_t(n); }
+        else if (arg == "--sw-version") { if (!takeHex(0xFFFFFFFFul)) return {}; o.softwareVersion = std::uint32_t(n); }
+        else if (arg == "--type") { if (!takeHex(0xFF)) return {}; o.typeByte = std::uint8_t(n); }
+        else if (arg == "--bootloader") { if (!takeHex(0xFF)) return {}; o.bootloader = std::uint8_t(n); }
+        else if (arg == "--echo-byte") { if (!takeHex(0xFF)) return {}; o.echoByte = std::uint8_t(n); }
+        else if (arg == "--bad-answer-byte") { if (!takeHex(0xFF)) return {}; o.badAnswerByte = std::uint8_t(n); }
         else if (arg == "--events") { if (!takeNumber(992)) return {}; o.generatedEvents = int(n); }
         else if (arg == "--info-length") { if (!takeNumber(256)) return {}; o.infoLength = int(n); }
         else if (arg == "--chunk") { if (!takeNumber(8192) || n == 0) return {}; o.chunk = int(n); }
@@ -80,10 +94,13 @@ std::optional<SimOptions> parseSimOptions(int argc, char** argv)
         else if (arg == "--die-at-record") { if (!takeNumber(1000000)) return {}; o.dieAtRecord = int(n); }
         else if (arg == "--record-gap-ms") { if (!takeNumber(1000)) return {}; o.recordGapMs = double(n); }
         else if (arg == "--exit-after") { if (!takeNumber(86400)) return {}; o.exitAfterSeconds = double(n); }
-        else {
-            if (arg != "--help")
-                std::fprintf(stderr, "quorvane-mowersim: unknown or incomplete option '%s'\n", arg.c_str());
-            usage();
+        else if (arg == "--help") {
+            usage(stdout);
+            o.helpShown = true;
+            return o;
+        } else {
+            std::fprintf(stderr, "quorvane-mowersim: unknown or incomplete option '%s'\n", arg.c_str());
+            usage(stderr);
             return {};
         }
     }

@@ -17,6 +17,7 @@ struct SimOptions {
     std::string imageFile;  // .bin of 8208 bytes (frame + image) or 8192 bytes (image)
     int generatedEvents = 40;
 
+    bool helpShown = false;     // --help: the options were printed, nothing to serve
     bool pacing = true;         // 38400 baud on the line
     double recordGapMs = 3.0;   // silence that ends a programming record
     double exitAfterSeconds = 120.0;

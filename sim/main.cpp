@@ -14,6 +14,8 @@ int main(int argc, char** argv)
     const std::optional<SimOptions> options = parseSimOptions(argc, argv);
     if (!options)
         return 2;
+    if (options->helpShown)
+        return 0;
     MowerData data;
     std::string error;
     if (!buildMowerData(*options, data, error)) {

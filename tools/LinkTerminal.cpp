@@ -1,5 +1,6 @@
 #include "tools/LinkTerminal.h"
 
+#include "core/AppTexts.h"
 #include "core/TVXStringTable.h"
 
 #include <cctype>
@@ -42,8 +43,7 @@ MsgButton TerminalUser::messageBox(MsgType type, const std::string& text, unsign
         std::fprintf(stderr, "%s\n", text.c_str());
         return MbOK;
     }
-    const std::string question = TVXStringTable::instance().localized(
-        {" [y/N] ", " [o/N] ", " [s/N] ", " [j/N] ", " [j/N] "});
+    const std::string question = " " + appText(AppText::YesNoQuestion) + " ";
     std::fprintf(stderr, "%s%s", text.c_str(), question.c_str());
     std::fflush(stderr);
     std::string answer;
@@ -61,6 +61,12 @@ void TerminalProgress::setCaption(const std::string& caption)
 {
     if (verbose_)
         std::fprintf(stderr, "[%s]\n", caption.c_str());
+}
+
+void TerminalProgress::setNote(const std::string& note)
+{
+    if (!note.empty())
+        std::fprintf(stderr, "%s\n", note.c_str());
 }
 
 void TerminalProgress::setText(const std::string& text)

@@ -44,6 +44,8 @@ public:
     void setPosition(int) override {}
     void showWindow() override {}
     void hideWindow() override {}
+    // What the dealer must mind (do not unplug the mower) is said whatever the verbosity.
+    void setNote(const std::string& note) override;
 
 private:
     bool verbose_;

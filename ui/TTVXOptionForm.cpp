@@ -1,6 +1,7 @@
 #include "ui/TTVXOptionForm.h"
 
 #include "ui/Mnemonics.h"
+#include "ui/UiTexts.h"
 
 #include "core/CLogger.h"
 #include "core/MessageNumbers.h"
@@ -26,20 +27,8 @@ const char* const LanguageNames[TVXStringTable::LanguageCount] = {
     "English", "Français", "Italiano", "Dutch", "German",
 };
 
-const TVXStringTable::LocalizedText RefreshText = {
-    "Refresh", "Actualiser", "Aggiorna", "Vernieuwen", "Aktualisieren",
-};
-
 // Under the language list, in the language selected there: the dealer who
 // chose it reads it.
-const TVXStringTable::LocalizedText LanguageNoteText = {
-    "A new language shows at the next start.",
-    "Une nouvelle langue s'affiche au prochain démarrage.",
-    "Una nuova lingua appare al prossimo avvio.",
-    "Een nieuwe taal verschijnt bij de volgende start.",
-    "Eine neue Sprache erscheint beim nächsten Start.",
-};
-
 }  // namespace
 
 TTVXOptionForm::TTVXOptionForm(OptionTargets targets, QWidget* parent)
@@ -101,8 +90,8 @@ void TTVXOptionForm::buildLayout()
     // The note changes its language without the dialog changing its size:
     // it keeps the room of the longest one.
     int noteWidth = 0;
-    for (const char* note : LanguageNoteText) {
-        languageNoteLabel_->setText(QString::fromUtf8(note));
+    for (int language = 0; language < TVXStringTable::LanguageCount; ++language) {
+        languageNoteLabel_->setText(QString::fromStdString(appTextIn(AppText::LanguageNote, language)));
         noteWidth = std::max(noteWidth, languageNoteLabel_->sizeHint().width());
     }
     languageNoteLabel_->setMinimumWidth(noteWidth);
@@ -154,7 +143,7 @@ void TTVXOptionForm::setCaptions()
     const auto withLetter = [&letters](const QString& caption) { return letters.add(caption); };
     autoScanCheckBox_->setText(withLetter("AutoScan"));
     portNumLabel_->setText(withLetter(QString::fromStdString(catalogueText(Msg::PortNumber))));
-    refreshPortsButt_->setText(withLetter(QString::fromStdString(TVXStringTable::instance().localized(RefreshText))));
+    refreshPortsButt_->setText(withLetter(uiText(AppText::RefreshPorts)));
     LanguageGroupBox_->setTitle(withLetter(QString::fromStdString(catalogueText(Msg::LanguageGroup))));
     OKButt_->setText(withLetter("OK"));
     exitButt_->setText(withLetter(QString::fromStdString(catalogueText(Msg::AbortButton))));
@@ -210,7 +199,7 @@ void TTVXOptionForm::LanguageComboBoxChange(int index)
 {
     if (index < 0)
         return;
-    languageNoteLabel_->setText(QString::fromUtf8(LanguageNoteText[index]));
+    languageNoteLabel_->setText(QString::fromStdString(appTextIn(AppText::LanguageNote, index)));
     // Discreet while the language in force is selected, plain once it matters.
     languageNoteLabel_->setForegroundRole(index == languageInForce_ ? QPalette::PlaceholderText
                                                                     : QPalette::WindowText);

@@ -174,6 +174,7 @@ public:
     void setPosition(int p) override { positions.push_back(p); }
     void showWindow() override { visible = true; calls.push_back("show"); }
     void hideWindow() override { visible = false; calls.push_back("hide"); }
+    void setNote(const std::string& n) override { calls.push_back("note " + n); }
 };
 
 // Everything a MowerLink needs, scripted; messages in English.
@@ -190,7 +191,7 @@ struct LinkRig {
                     [this](const std::string& text) { trace.push_back(text); }};
 
     LinkRig() { TVXStringTable::instance().setLanguage(0); }
-    static std::string message(std::uint16_t n) { return TVXStringTable::instance().getMessageText(n); }
+    static std::string message(std::uint16_t n) { return catalogueText(n); }
     // The events of one kind ("write ", "sleep "...), in order.
     std::vector<std::string> eventsStartingWith(const std::string& prefix) const;
 };

@@ -1,4 +1,5 @@
 #include "LinkFakes.h"
+#include "core/AppTexts.h"
 #include "core/MessageNumbers.h"
 
 #include <gmock/gmock.h>
@@ -49,7 +50,9 @@ TEST(Upgrade, SendsEachRecordWithItsSectionsCommandByte)
     EXPECT_THAT(rig.trace, ElementsAre("request software update",
                                        "Update file is: " + std::filesystem::absolute(rig.path).string(),
                                        "start main section", "start ext section", "start fir section"));
-    EXPECT_THAT(rig.progress.calls, ElementsAre("caption " + LinkRig::message(Msg::UpgradeInProgress), "max 8", "show", "text MAIN",
+    // While the firmware is written the dealer reads not to unplug the mower.
+    EXPECT_THAT(rig.progress.calls, ElementsAre("caption " + LinkRig::message(Msg::UpgradeInProgress), "max 8",
+                                                "note " + appText(AppText::UpgradeKeepMowerOn), "show", "text MAIN",
                                                 "text EXT", "text FIR", "hide"));
     EXPECT_THAT(rig.progress.positions, ElementsAre(1, 2, 3, 4, 5, 6, 7));
     EXPECT_TRUE(rig.port.IsOpen());

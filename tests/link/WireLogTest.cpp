@@ -239,6 +239,23 @@ TEST(WireLog, AnEarlierLogIsReplaced)
     EXPECT_THAT(lines[0], HasSubstr(" wire log, "));
 }
 
+// The log shows owners' data going by: a new one is its owner's alone, an
+// earlier one keeps the mode the dealer gave it.
+TEST(WireLog, ANewLogIsClosedToOtherUsers)
+{
+    namespace fs = std::filesystem;
+    Wire fresh;
+    fresh.make().reset();
+    EXPECT_EQ(fs::status(fresh.path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+    Wire shared;
+    std::ofstream(shared.path) << "earlier\n";
+    const fs::perms readable = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(shared.path, readable);
+    shared.make().reset();
+    EXPECT_EQ(fs::status(shared.path).permissions() & fs::perms::all, readable);
+}
+
 // The simulator on a pseudo-terminal of its own.
 struct Simulator : SimulatorProcess {
     Simulator() : SimulatorProcess(std::string(QUORVANE_BUILD_DIR) + "/quorvane-mowersim", {}) {}

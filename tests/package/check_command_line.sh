@@ -29,5 +29,18 @@ answer quorvane --help | grep -q '^usage: quorvane' || fail "quorvane --help pri
 answer quorvane-tool --help | grep -q '^usage: quorvane-tool' || fail "quorvane-tool --help prints no usage"
 answer quorvane-mowersim --help | grep -q '^usage: quorvane-mowersim' || fail "quorvane-mowersim --help prints no usage"
 
+# The simulator takes the serial number in hexadecimal, as its help says,
+# with or without 0x, and serves it in the info frame (bytes 11 to 14).
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for serial in 04D3E40A 0x04D3E40A; do
+    "$build/quorvane-mowersim" --serial "$serial" --exit-after 1 --dump "$work/frame.bin" >/dev/null 2>&1 \
+        || fail "quorvane-mowersim --serial $serial exits with an error"
+    [ "$(od -An -tx1 -j11 -N4 "$work/frame.bin" 2>/dev/null | tr -d ' \n')" = 04d3e40a ] \
+        || fail "quorvane-mowersim --serial $serial serves another serial number"
+    rm -f "$work/frame.bin"
+done
+"$build/quorvane-mowersim" --serial 12x >/dev/null 2>&1 && fail "quorvane-mowersim takes --serial 12x"
+
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "the programs answer --help and --version"

@@ -50,7 +50,7 @@ private slots:
     void aHistoryFromAnUnknownMowerBecomesANewRecordThatSurvivesARestart()
     {
         QTemporaryDir dir;
-        SimulatorProcess mower(BuildDir + "/quorvane-mowersim", {"--serial", "79757294", "--type", "36", "--events", "120"});  // 0x04C0FFEE
+        SimulatorProcess mower(BuildDir + "/quorvane-mowersim", {"--serial", "04C0FFEE", "--type", "24", "--events", "120"});
         QVERIFY(!mower.pty().empty());
         writeSettings(dir.filePath("quorvane.INI"), mower.pty());
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());

@@ -410,11 +410,6 @@ private:
     bool failed_ = false;
 };
 
-std::string message(std::uint16_t number)
-{
-    return TVXStringTable::instance().getMessageText(number);
-}
-
 // The record that shows the most of a record window: several histories (as
 // many tabs as fit), comments, and alarms in its newest history.
 TDBMower* recordToShow(const TDBMowerList& list)
@@ -621,8 +616,8 @@ void renderLanguage(Shots& shots, int language, const QString& suffix, const std
     }
     {
         TStatusForm progress(&form);
-        progress.setCaption(message(Msg::DownloadCaption));
-        progress.setText(message(Msg::LoadingHistory));
+        progress.setCaption(catalogueText(Msg::DownloadCaption));
+        progress.setText(catalogueText(Msg::LoadingHistory));
         progress.setMaximum(int(TVXLog::ImageSize));
         progress.setPosition(5300);
         progress.show();
