@@ -114,6 +114,19 @@ if ! lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1; then
     fail "lintian reports errors or warnings"
 fi
 
+# Built with the distribution's hardening: relocations read-only and bound
+# at start, the stack protector, fortified string and memory functions.
+if command -v readelf >/dev/null; then
+    for program in quorvane quorvane-tool quorvane-mowersim; do
+        binary=$work/root/usr/bin/$program
+        readelf -lW "$binary" | grep -q GNU_RELRO || fail "$program: no relro"
+        readelf -dW "$binary" | grep -Eq 'BIND_NOW|FLAGS_1.*NOW' || fail "$program: not bound at start (now)"
+        symbols=$(readelf --dyn-syms -W "$binary")
+        grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program: no stack protector"
+        grep -Eq '__[a-z_]+_chk(@|$| )' <<<"$(grep -v __stack_chk_fail <<<"$symbols")" || fail "$program: no fortified function"
+    done
+fi
+
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = quorvane ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
