@@ -6,6 +6,7 @@
 #include "Class/TVXMowerLog.h"
 #include "Component/MachineId.h"
 #include "Component/RecordFileName.h"
+#include "core/AppTexts.h"
 #include "core/MessageNumbers.h"
 #include "core/TVXStringTable.h"
 
@@ -39,22 +40,35 @@ std::string recordBootloaderText(const TVXMowerLog& record)
     return text;
 }
 
+std::string readingDateText(const TVXLogTime& date)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%02u/%02u/%04u %02u:%02u:%02u", unsigned(date.day), unsigned(date.month),
+                  unsigned(date.year), unsigned(date.hour), unsigned(date.minute), unsigned(date.second));
+    return text;
+}
+
+std::string readingToolTip(const TVXLog& history)
+{
+    return appText(AppText::ReportReadingDate) + " " + readingDateText(history.getDate()) + "\n"
+           + catalogueText(Msg::MachineSerialLabel) + ": " + serialHex(history.getSerialNumber());
+}
+
 std::string deleteConfirmationText(const TVXLogTime& date)
 {
     char when[64];
     std::snprintf(when, sizeof when, " %u-%u-%u %u:%u:%u", unsigned(date.day), unsigned(date.month),
                   unsigned(date.year), unsigned(date.hour), unsigned(date.minute), unsigned(date.second));
-    return TVXStringTable::instance().getMessageText(Msg::ConfirmDeleteHistory) + when;
+    return catalogueText(Msg::ConfirmDeleteHistory) + when;
 }
 
 std::string copyDataText(const TVXMowerLog& record, const TVXLog& history)
 {
-    const TVXStringTable& table = TVXStringTable::instance();
     const TVXOwner& owner = record.getOwner();
-    std::string text = table.getMessageText(Msg::CustomerReferences) + "\r\n";
-    text += table.getMessageText(Msg::FirstnameLabel) + ": " + owner.getName() + "\r\n";
-    text += table.getMessageText(Msg::LastnameLabel) + ": " + owner.getSurname() + "\r\n";
-    text += table.getMessageText(Msg::AddressLabel) + ": " + owner.getAddress() + "\r\n";
+    std::string text = catalogueText(Msg::CustomerReferences) + "\r\n";
+    text += catalogueText(Msg::FirstnameLabel) + ": " + owner.getName() + "\r\n";
+    text += catalogueText(Msg::LastnameLabel) + ": " + owner.getSurname() + "\r\n";
+    text += catalogueText(Msg::AddressLabel) + ": " + owner.getAddress() + "\r\n";
     text += "\r\n";
     for (const std::string& line : renderHistoryText(history))
         text += line + "\r\n";

@@ -23,6 +23,13 @@ std::string recordSoftwareText(const TVXMowerLog& record);
 // The bootloader version as 2 upper-case hexadecimal digits.
 std::string recordBootloaderText(const TVXMowerLog& record);
 
+// A reading's date and time to the second, "07/05/2008 14:05:30": what tells
+// apart two readings of the same minute, whose tab captions are alike.
+std::string readingDateText(const TVXLogTime& date);
+// The tooltip of a reading's tab: "Read on" and its date to the second, then
+// a line with the "Machine SNB" caption and its serial number.
+std::string readingToolTip(const TVXLog& history);
+
 // The question before a history is deleted: catalogue message 126 followed by
 // the history's date as " D-M-YYYY H:M:S", without leading zeros.
 std::string deleteConfirmationText(const TVXLogTime& date);

@@ -151,6 +151,14 @@ TVXStringTable::LocalizedText texts(AppText text)
                 "Il programma si chiuderà al termine del comando in corso.",
                 "Het programma wordt gesloten zodra de lopende opdracht klaar is.",
                 "Das Programm wird beendet, sobald der laufende Befehl abgeschlossen ist."};
+    case AppText::ReadingsButton:
+        return {"Readings", "Lectures", "Letture", "Uitlezingen", "Auslesungen"};
+    case AppText::ReadingsButtonTip:
+        return {"Every reading of this record: choose one to show it",
+                "Toutes les lectures de cette fiche : choisissez-en une pour l'afficher",
+                "Tutte le letture di questa scheda: sceglierne una per mostrarla",
+                "Alle uitlezingen van deze kaart: kies er een om die te tonen",
+                "Alle Auslesungen dieses Datensatzes: zum Anzeigen eine auswählen"};
 
     // the rules of the record dialogs and of the comments
     case AppText::FieldUnencodable:

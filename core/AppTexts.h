@@ -36,6 +36,8 @@ enum class AppText {
     RefreshPorts,  // the options dialog's button that lists the ports again
     LanguageNote,  // under the options dialog's language list
     ClosingAfterCommand,  // the status line while a close asked for during a command waits for its end
+    ReadingsButton,       // the record window's list of every reading, at the corner of its tab row
+    ReadingsButtonTip,
 
     // the rules of the record dialogs and of the comments
     FieldUnencodable,  // %1 the field's caption as the dialog shows it, %2 the character, %3 its code point

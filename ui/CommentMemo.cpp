@@ -3,6 +3,7 @@
 #include "Component/HistoryComment.h"
 
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <string>
@@ -55,6 +56,18 @@ CommentMemo::CommentMemo(const QString& text, QWidget* parent)
     setObjectName("commentMemo");
     setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this, &CommentMemo::judgeEdit);
+}
+
+int CommentMemo::heightForLines(int lines) const
+{
+    const QMargins frame = contentsMargins();
+    return lines * fontMetrics().lineSpacing() + 2 * int(document()->documentMargin()) + frame.top()
+           + frame.bottom();
+}
+
+bool CommentMemo::isStorable() const
+{
+    return checkComment(utf8Of(toPlainText())).check == CommentCheck::Ok;
 }
 
 void CommentMemo::judgeEdit()

@@ -12,6 +12,13 @@ class CommentMemo : public QPlainTextEdit {
 public:
     CommentMemo(const QString& text, QWidget* parent);
 
+    // The height that shows that many lines of text.
+    int heightForLines(int lines) const;
+    // Whether the memo's text may be stored as it is: at most 255 characters,
+    // all of them storable. A comment that came in longer is not, until it
+    // has been shortened.
+    bool isStorable() const;
+
 signals:
     // An edit was kept.
     void edited();

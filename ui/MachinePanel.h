@@ -8,6 +8,11 @@
 // options at the bottom (0.67), and a right panel of two thirds with the sleep
 // hours above (0.6) and the comments at the bottom (0.4). The tab makes the
 // four groups; the panel places them on every resize.
+//
+// The panel asks for the size at which each group gets at least the room its
+// contents need (minimumSizeHint, and heightForWidth for a group whose lines
+// wrap); the sheet scrolls below that size, so that a group never has to cut
+// or scroll its contents.
 class MachinePanel : public QWidget {
     Q_OBJECT
 public:
@@ -18,11 +23,21 @@ public:
     // Each group becomes a child of its side panel.
     void setGroups(QWidget* statistics, QWidget* parameters, QWidget* sleepHours, QWidget* comments);
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+
+    // The smallest whole length of which int(length * share) is at least `need`.
+    static int lengthForShare(int need, double share);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void placePanels();
+    int minimumWidth() const;
 
     QWidget* bottom_;
     QWidget* left_;

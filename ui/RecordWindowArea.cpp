@@ -15,6 +15,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <algorithm>
 
@@ -102,6 +104,46 @@ void RecordWindowArea::cycleWindows(bool forward)
         target->setFocus(Qt::TabFocusReason);
     else
         next->setFocus(Qt::TabFocusReason);
+}
+
+void RecordWindowArea::cascade()
+{
+    if (!area_)
+        return;
+    std::vector<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* sub : area_->subWindowList(QMdiArea::ActivationHistoryOrder))
+        if (!sub->isHidden())
+            shown.push_back(sub);
+    if (shown.empty())
+        return;
+    QMdiSubWindow* front = area_->activeSubWindow();
+    // The sizes the windows ask for, while they still have the size in which
+    // their sheets were laid out.
+    std::vector<QSize> wanted;
+    for (QMdiSubWindow* sub : shown)
+        wanted.push_back(sub->widget() ? sub->widget()->sizeHint() : sub->sizeHint());
+
+    QStyleOptionTitleBar option;
+    option.initFrom(shown.front());
+    const QStyle* style = shown.front()->style();
+    const int step = std::max(1, style->pixelMetric(QStyle::PM_TitleBarHeight, &option, shown.front())
+                                     + style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, shown.front()));
+    const QSize room = area_->viewport()->size();
+    // Past half the area's height the cascade starts again from the corner.
+    const int places = std::max(1, std::min(int(shown.size()), room.height() / 2 / step + 1));
+    const QSize largest = (room - QSize((places - 1) * step, (places - 1) * step)).expandedTo(QSize(1, 1));
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        QMdiSubWindow* sub = shown[i];
+        if (sub->isMaximized() || sub->isMinimized())
+            sub->showNormal();
+        // The frame and title bar a window has out of the maximised state come around it.
+        const QSize frame = sub->widget() ? sub->size() - sub->widget()->size() : QSize();
+        const int offset = int(i % std::size_t(places)) * step;
+        sub->setGeometry(QRect(QPoint(offset, offset), (wanted[i] + frame).boundedTo(largest)));
+        sub->raise();
+    }
+    if (front && !front->isHidden())
+        area_->setActiveSubWindow(front);
 }
 
 QMdiSubWindow* RecordWindowArea::subWindowOf(const QWidget* widget) const

@@ -39,6 +39,12 @@ public:
     // that one is minimised or hidden; null when there is none.
     TChildForm* activeWindow() const;
 
+    // Cascades the shown record windows from the area's corner, each a
+    // title bar's height below and right of the one before, the front one
+    // last and on top. Each window takes the size at which its sheets show
+    // without scroll bars, at most the area less the offsets of the cascade.
+    void cascade();
+
     // Ctrl+Tab: the keyboard goes into the front window when it is elsewhere,
     // otherwise the next shown window (the previous one backwards) comes to
     // the front with the keyboard, in the order the windows were opened.

@@ -14,6 +14,7 @@
 #include "ui/UiTexts.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -32,6 +33,9 @@
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QStyle>
+#include <QStyleOptionToolButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,29 +44,57 @@ constexpr int GeneralInfoWidth = 185;
 const QColor GeneralInfoColour(0xFF, 0xF8, 0xDC);  // cream
 const char* const FullTextProperty = "fullText";
 
-// Words wider than the column get a break opportunity (a zero-width space)
-// between their characters: a long e-mail address or street name then wraps
-// like the rest instead of running out of the column.
+// A word wider than the column gets a break opportunity (a zero-width space)
+// between its characters: a long e-mail address or street name then wraps
+// like the rest instead of running out of the column. The text already
+// breaks after a hyphen: a double name only gets them in a part that is too
+// wide by itself.
 QString breakable(const QString& value, const QFontMetrics& metrics, int width)
 {
+    const auto breakEverywhere = [](const QString& word) {
+        QString broken;
+        for (const QChar c : word) {
+            if (!broken.isEmpty() && !c.isLowSurrogate() && !c.isMark())
+                broken += QChar(0x200B);
+            broken += c;
+        }
+        return broken;
+    };
     QStringList lines = value.split(QLatin1Char('\n'));
     for (QString& line : lines) {
         QStringList words = line.split(QLatin1Char(' '));
         for (QString& word : words) {
             if (metrics.horizontalAdvance(word) <= width)
                 continue;
-            QString broken;
-            for (const QChar c : word) {
-                if (!broken.isEmpty() && !c.isLowSurrogate() && !c.isMark())
-                    broken += QChar(0x200B);
-                broken += c;
+            QString result;
+            qsizetype start = 0;
+            while (start < word.size()) {
+                const qsizetype hyphen = word.indexOf(QLatin1Char('-'), start);
+                const qsizetype end = hyphen < 0 ? word.size() : hyphen + 1;
+                const QString part = word.mid(start, end - start);
+                result += metrics.horizontalAdvance(part) <= width ? part : breakEverywhere(part);
+                start = end;
             }
-            word = broken;
+            word = result;
         }
         line = words.join(QLatin1Char(' '));
     }
     return lines.join(QLatin1Char('\n'));
 }
+
+// A tool button that opens its menu at once; the style draws the menu's
+// arrow in its corner, which it gets room for beside the text.
+class MenuToolButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+    QSize sizeHint() const override
+    {
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        return QToolButton::sizeHint()
+               + QSize(style()->pixelMetric(QStyle::PM_MenuButtonIndicator, &option, this) / 2, 0);
+    }
+};
 
 // A group box of caption and value pairs, one under the other.
 QVBoxLayout* pairsBox(QWidget* parent, const char* name, QGroupBox*& box)
@@ -106,12 +138,14 @@ TChildForm::~TChildForm()
 void TChildForm::buildLayout()
 {
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(2, 2, 2, 2);
-    row->setSpacing(4);
+    row->setContentsMargins(0, 2, 0, 0);
+    row->setSpacing(3);
     row->addWidget(buildGeneralInformation());
 
     pages_ = new QTabWidget(this);
     pages_->setObjectName("MainLogPageControl");
+    // The sheets of a history have their own frame: the page control draws none around them.
+    pages_->setDocumentMode(true);
     pages_->setUsesScrollButtons(true);
     pages_->setElideMode(Qt::ElideNone);
     // Only the tabs themselves have a menu; nothing else of the page control
@@ -120,6 +154,48 @@ void TChildForm::buildLayout()
     pages_->tabBar()->installEventFilter(this);
     connect(pages_, &QTabWidget::currentChanged, this, &TChildForm::updateActions);
     row->addWidget(pages_, 1);
+
+    // Every reading in one list, whatever the tab row shows of them.
+    readings_ = new MenuToolButton(pages_);
+    readings_->setObjectName("readingsButton");
+    readings_->setPopupMode(QToolButton::InstantPopup);
+    readings_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    readings_->setAutoRaise(true);
+    readingsMenu_ = new QMenu(readings_);
+    readingsMenu_->setObjectName("readingsMenu");
+    readingsMenu_->setToolTipsVisible(true);
+    readings_->setMenu(readingsMenu_);
+    connect(readingsMenu_, &QMenu::aboutToShow, this, &TChildForm::fillReadingsMenu);
+    pages_->setCornerWidget(readings_, Qt::TopRightCorner);
+}
+
+void TChildForm::fillReadingsMenu()
+{
+    qDeleteAll(readingsMenu_->findChildren<QActionGroup*>());
+    readingsMenu_->clear();
+    // One of them is the one shown.
+    auto* shown = new QActionGroup(readingsMenu_);
+    const int current = pages_->currentIndex();
+    auto add = [&](const QString& text, const QString& name, int index) {
+        QAction* item = readingsMenu_->addAction(text);
+        item->setObjectName(name);
+        item->setToolTip(pages_->tabToolTip(index));
+        item->setCheckable(true);
+        item->setChecked(index == current);
+        shown->addAction(item);
+        QPointer<QWidget> page = pages_->widget(index);
+        connect(item, &QAction::triggered, this, [this, page]() {
+            if (page)
+                pages_->setCurrentWidget(page);
+        });
+    };
+    const int histories = historyTabCount(pages_);
+    for (int i = 0; i < histories; ++i)
+        add(QString::fromStdString(readingDateText(tabAt(i)->date())), QString("readingItem%1").arg(i), i);
+    if (trendsTab(pages_)) {
+        readingsMenu_->addSeparator();
+        add(pages_->tabText(histories), "trendsItem", histories);
+    }
 }
 
 QWidget* TChildForm::buildGeneralInformation()
@@ -251,6 +327,8 @@ void TChildForm::setCaptions()
     for (std::uint16_t mainMenu : {Msg::FileMenu, Msg::ToolsMenu, Msg::WindowMenu})
         bar.add(uiText(mainMenu));
     editionMenu_->setTitle(bar.add(uiText(Msg::EditionMenu)));
+    readings_->setText(uiText(AppText::ReadingsButton));
+    readings_->setToolTip(uiText(AppText::ReadingsButtonTip));
     Mnemonics items;
     changeOwnerData_->setText(items.add(uiText(Msg::ModifyDataMenuItem)));
     deleteLog_->setText(items.add(uiText(Msg::DeleteMenuItem)));
@@ -300,6 +378,8 @@ TTVXLogTab* TChildForm::addTab(TVXLog& history, int index)
 {
     auto* tab = new TTVXLogTab(history, pages_);
     pages_->insertTab(index, tab, tab->title());
+    // Two readings of the same minute have the same caption: the tooltip tells them apart.
+    pages_->setTabToolTip(index, QString::fromStdString(readingToolTip(history)));
     connect(tab, &TTVXLogTab::commentEditingFinished, this,
             [this, tab]() { mower_.StoreComment(tab->date(), tab->commentText()); });
     if (TrendsView* trends = trendsTab(pages_))
@@ -329,7 +409,15 @@ int TChildForm::indexOf(const TVXLogTime& date) const
 void TChildForm::removeTab(TTVXLogTab* tab)
 {
     disconnect(tab, nullptr, this, nullptr);
-    pages_->removeTab(pages_->indexOf(tab));
+    const int index = pages_->indexOf(tab);
+    // The active tab hands over to its neighbour history (the one before it,
+    // the next one for the first), never to the trends tab that follows the last.
+    if (pages_->currentWidget() == tab) {
+        const int neighbour = index > 0 ? index - 1 : index + 1;
+        if (neighbour < historyTabCount(pages_))
+            pages_->setCurrentIndex(neighbour);
+    }
+    pages_->removeTab(index);
     delete tab;
     if (TrendsView* trends = trendsTab(pages_))
         trends->invalidate();
@@ -339,8 +427,18 @@ void TChildForm::removeTab(TTVXLogTab* tab)
 QSize TChildForm::sizeHint() const
 {
     // The size the window takes when the area cascades its windows: room for
-    // a history's tables beside the general information.
-    return QSize(760, 540).expandedTo(minimumSizeHint());
+    // a history's sheets beside the general information, without a scroll
+    // bar. Once a tab has been shown, its sheet says what it needs; the
+    // window's margins, columns and tab rows around it are as they stand.
+    QSize hint(760, 540);
+    const TTVXLogTab* tab = activeTab();
+    if (!tab && historyTabCount(pages_) > 0)
+        tab = tabAt(historyTabCount(pages_) - 1);
+    if (tab && tab->isBuilt() && testAttribute(Qt::WA_WState_Visible)) {
+        const QSize around = size() - tab->machineSheetRoom();
+        hint = hint.expandedTo(around + tab->machineSheetNeed());
+    }
+    return hint.expandedTo(minimumSizeHint());
 }
 
 QMdiSubWindow* TChildForm::subWindow() const

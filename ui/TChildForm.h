@@ -13,6 +13,7 @@ class QMdiSubWindow;
 class QMenu;
 class QPagedPaintDevice;
 class QTabWidget;
+class QToolButton;
 class QVBoxLayout;
 class TDBMower;
 class TTVXLogTab;
@@ -93,6 +94,8 @@ private:
     // The active tab's pop-up, from the keyboard: below the tab's caption.
     void openActiveTabPopup();
     void updateActions();
+    // The list of every reading (and the trends tab), made as it opens.
+    void fillReadingsMenu();
     // The tab whose history the report is of: the active one, the newest on the trends tab.
     TTVXLogTab* reportTab() const;
     // The report of that tab's history, with its memo as it stands.
@@ -120,6 +123,8 @@ private:
     QLabel* software_ = nullptr;
     QLabel* bootloader_ = nullptr;
     QTabWidget* pages_ = nullptr;
+    QToolButton* readings_ = nullptr;
+    QMenu* readingsMenu_ = nullptr;
 
     QMenu* editionMenu_ = nullptr;
     QAction* changeOwnerData_ = nullptr;

@@ -1,7 +1,9 @@
 #include "ui/TTVXLogTab.h"
 
 #include "ui/CommentMemo.h"
+#include "ui/GridFit.h"
 #include "ui/MachinePanel.h"
+#include "ui/ParameterLines.h"
 #include "ui/THistGrid.h"
 
 #include "Class/HistoryRender.h"
@@ -10,7 +12,6 @@
 #include "core/MessageNumbers.h"
 #include "ui/UiTexts.h"
 
-#include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,10 +26,12 @@ namespace {
 
 constexpr int SheetBorder = 5;
 constexpr int StatisticValueWidth = 70;
-constexpr int MachinePanelMinimumWidth = 660;
-constexpr int MachinePanelMinimumHeight = 380;
-// Room beside a cell's text: the item's margins and the grid line.
-constexpr int CellPadding = 10;
+constexpr int StatisticRowHeight = 18;
+constexpr int DayColumnWidth = 65, RangeColumnWidth = 75, SleepRowHeight = 30;
+// Lines the memo shows at the least.
+constexpr int MemoLeastLines = 3;
+// The lines' designed place, measured from the group's corner.
+constexpr int ParametersLeft = 10, ParametersTop = 20;
 
 QString fromUtf8(const std::string& utf8) { return QString::fromStdString(utf8); }
 
@@ -43,7 +46,7 @@ QGroupBox* group(std::uint16_t title, const char* name)
 void fill(QGroupBox* box, QWidget* content, QWidget* under = nullptr)
 {
     auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     layout->addWidget(content);
     if (under)
@@ -59,18 +62,9 @@ QTableWidget* readOnlyGrid(int rows, int columns, const char* name)
     grid->setWordWrap(false);
     grid->horizontalHeader()->hide();
     grid->verticalHeader()->hide();
+    // The group's frame is the grid's: the cells have the room up to it.
+    grid->setFrameShape(QFrame::NoFrame);
     return grid;
-}
-
-// The width that shows every text of a grid's column whole; at least `least`.
-int fittingWidth(const QTableWidget* grid, int column, int least)
-{
-    const QFontMetrics metrics(grid->font());
-    int width = least;
-    for (int row = 0; row < grid->rowCount(); ++row)
-        if (const QTableWidgetItem* item = grid->item(row, column))
-            width = std::max(width, metrics.horizontalAdvance(item->text()) + CellPadding);
-    return width;
 }
 
 void fixRowHeights(QTableWidget* grid, int height)
@@ -89,15 +83,6 @@ QWidget* sheet(QWidget* content, const char* name)
     layout->setContentsMargins(SheetBorder, SheetBorder, SheetBorder, SheetBorder);
     layout->addWidget(content);
     return page;
-}
-
-QLabel* lineLabel(const QString& text, const QString& name, QWidget* parent, QPoint at)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->adjustSize();
-    label->move(at);
-    return label;
 }
 
 }  // namespace
@@ -126,6 +111,8 @@ void TTVXLogTab::ensureBuilt()
         return;
     auto* pages = new QTabWidget(this);
     pages->setObjectName("innerPages");
+    // No frame around the sheets: their border is the room between them and the tab.
+    pages->setDocumentMode(true);
     pages->addTab(sheet(machinePage(), "machinePage"), uiText(Msg::MachineInformationPage));
     pages->addTab(sheet(new THistGrid(history_, nullptr), "historyPage"), uiText(Msg::HistoryPage));
     pages->addTab(sheet(systemParametersPage(), "systemPage"), uiText(Msg::SystemParametersPage));
@@ -147,27 +134,29 @@ std::string TTVXLogTab::commentText() const
     return memo == memoTextFromComment(comment) ? comment : commentFromMemoText(memo);
 }
 
-bool TTVXLogTab::eventFilter(QObject* watched, QEvent* event)
+QSize TTVXLogTab::machineSheetRoom() const
 {
-    // The labels take what the values leave of the grid's width; in a narrow
-    // grid they are shortened, so that the values stay in sight.
-    if (watched == statistics_->viewport() && event->type() == QEvent::Resize)
-        statistics_->setColumnWidth(0, std::max(0, statistics_->viewport()->width() - statistics_->columnWidth(1)));
-    return QWidget::eventFilter(watched, event);
+    return machineScroll_ ? machineScroll_->size() : QSize();
+}
+
+QSize TTVXLogTab::machineSheetNeed() const
+{
+    return machinePanel_ ? machinePanel_->sizeHint() : QSize();
 }
 
 QWidget* TTVXLogTab::machinePage()
 {
     auto* panel = new MachinePanel(nullptr);
     panel->setGroups(statisticsGroup(), parametersGroup(), sleepHoursGroup(), commentsGroup());
-    // Below the size at which a third holds the statistics and two thirds the
-    // week of sleep hours, the sheet scrolls instead of squeezing them.
-    panel->setMinimumSize(MachinePanelMinimumWidth, MachinePanelMinimumHeight);
+    // Below the size at which every group has the room its contents need,
+    // the sheet scrolls as a whole: no group scrolls or cuts its own.
     auto* scroll = new QScrollArea;
     scroll->setObjectName("machinePanelScroll");
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setWidget(panel);
+    machineScroll_ = scroll;
+    machinePanel_ = panel;
     return scroll;
 }
 
@@ -175,64 +164,27 @@ QGroupBox* TTVXLogTab::statisticsGroup()
 {
     QGroupBox* box = group(Msg::Statistics, "statisticsGroup");
     QTableWidget* grid = readOnlyGrid(int(TVXLog::StatisticCount), 2, "statisticsGrid");
-    fixRowHeights(grid, 18);
     for (std::size_t i = 0; i < TVXLog::StatisticCount; ++i) {
         grid->setItem(int(i), 0, new QTableWidgetItem(fromUtf8(statisticLabel(i))));
         grid->setItem(int(i), 1, new QTableWidgetItem(fromUtf8(statisticText(history_, i))));
     }
-    // 70 pixels for the values, more when one is wider.
-    grid->setColumnWidth(1, fittingWidth(grid, 1, StatisticValueWidth));
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // 70 pixels for the values, more when one is wider; the labels take the rest.
+    new GridFiller(grid, {fittingColumnWidth(grid, 0, 0), fittingColumnWidth(grid, 1, StatisticValueWidth)},
+                   StatisticRowHeight, {0});
     fill(box, grid);
-    statistics_ = grid;
-    grid->viewport()->installEventFilter(this);
     return box;
 }
 
 QGroupBox* TTVXLogTab::parametersGroup()
 {
-    // The lines keep their designed places, measured from the group's corner:
-    // x = 10, the first line at y = 20, 18 pixels a line and 10 more after the
-    // language and after P007. Option values stand at x = 160, or further when
-    // a name would reach them.
-    constexpr int Left = 10, Top = 20, Step = 18, Gap = 10, ValueLeft = 160, ValueSpace = 8;
     QGroupBox* box = group(Msg::ParametersAndOptions, "parametersGroup");
-    // The lines scroll inside the group below its title; a place that falls
+    // The lines fill the group below its title; a designed place that falls
     // under the title moves just below it.
     const QMargins frame = box->contentsMargins();
-    const QPoint origin(std::min(Left, frame.left()), std::min(Top, frame.top()));
-    auto* lines = new QWidget;
-    lines->setObjectName("parameterLines");
-    auto place = [&](const std::string& text, const QString& name, int x, int y) {
-        return lineLabel(fromUtf8(text), name, lines, QPoint(x, y) - origin);
-    };
-
-    int y = Top;
-    const auto information = informationLines(history_);
-    for (int k = 0; k < InformationLineCount; ++k) {
-        place(information[k], QString("informationLine%1").arg(k), Left, y);  // P007 keeps its place when empty
-        y += Step + (k == InfoLanguage || k == InfoP007 ? Gap : 0);
-    }
-    const std::vector<OptionLine> options = optionLines(history_);
-    const int firstOption = y;
-    int valueLeft = ValueLeft;
-    for (std::size_t k = 0; k < options.size(); ++k, y += Step) {
-        const QLabel* name = place(options[k].text, QString("optionName%1").arg(k), Left, y);
-        valueLeft = std::max(valueLeft, Left + name->width() + ValueSpace);
-    }
-    for (std::size_t k = 0; k < options.size(); ++k)
-        place(options[k].value, QString("optionValue%1").arg(k), valueLeft, firstOption + Step * int(k));
-    lines->resize(lines->childrenRect().right() + Left, y - origin.y());
-
-    auto* scroll = new QScrollArea;
-    scroll->setObjectName("parametersScroll");
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(lines);
-    scroll->viewport()->setAutoFillBackground(false);
-    lines->setAutoFillBackground(false);
+    const QPoint corner(-std::min(ParametersLeft, frame.left()), -std::min(ParametersTop, frame.top()));
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(scroll);
+    layout->addWidget(new ParameterLines(history_, corner));
     return box;
 }
 
@@ -241,7 +193,6 @@ QGroupBox* TTVXLogTab::sleepHoursGroup()
     constexpr int Ranges = int(TVXLog::RangeCount), Days = 7;
     QGroupBox* box = group(Msg::SleepHours, "sleepHoursGroup");
     QTableWidget* grid = readOnlyGrid(Days + 1, Ranges + 1, "sleepHoursGrid");
-    fixRowHeights(grid, 30);
     QColor caption = grid->palette().color(QPalette::Highlight).lighter(170);
     auto title = [&](int row, int column, const QString& text) {
         auto* item = new QTableWidgetItem(text);
@@ -258,10 +209,12 @@ QGroupBox* TTVXLogTab::sleepHoursGroup()
         for (int r = 0; r < Ranges; ++r)
             grid->setItem(day, r + 1, new QTableWidgetItem(fromUtf8(sleepRangeCell(history_, std::size_t(r), unsigned(day)))));
     }
-    // 65 pixels for the days and 75 for the ranges, more where a text needs it.
-    grid->setColumnWidth(0, fittingWidth(grid, 0, 65));
+    // 65 pixels for the days and 75 for the ranges, more where a text needs
+    // it; the ranges share what the group has over.
+    std::vector<int> widths {fittingColumnWidth(grid, 0, DayColumnWidth)};
     for (int c = 1; c <= Ranges; ++c)
-        grid->setColumnWidth(c, fittingWidth(grid, c, 75));
+        widths.push_back(fittingColumnWidth(grid, c, RangeColumnWidth));
+    new GridFiller(grid, std::move(widths), SleepRowHeight, {1, 2, 3, 4});
     fill(box, grid);
     return box;
 }
@@ -270,6 +223,7 @@ QGroupBox* TTVXLogTab::commentsGroup()
 {
     QGroupBox* box = group(Msg::Comments, "commentsGroup");
     memo_ = new CommentMemo(fromUtf8(memoTextFromComment(history_.getComment())), nullptr);
+    memo_->setMinimumHeight(memo_->heightForLines(MemoLeastLines));
     warning_ = new QLabel;
     warning_->setObjectName("commentWarning");
     warning_->setWordWrap(true);
@@ -279,7 +233,12 @@ QGroupBox* TTVXLogTab::commentsGroup()
         warning_->setText(text);
         warning_->show();
     });
-    connect(memo_, &CommentMemo::edited, warning_, &QLabel::hide);
+    // The warning stays while what it says holds: a comment that came in too
+    // long keeps it until it has been shortened to what the memo may hold.
+    connect(memo_, &CommentMemo::edited, warning_, [this]() {
+        if (memo_->isStorable())
+            warning_->hide();
+    });
     connect(memo_, &CommentMemo::editingFinished, this, &TTVXLogTab::commentEditingFinished);
     fill(box, memo_, warning_);
     return box;
@@ -302,5 +261,8 @@ QWidget* TTVXLogTab::systemParametersPage()
         list->setItem(int(i), 0, new QTableWidgetItem(fromUtf8(rows[i].key)));
         list->setItem(int(i), 1, new QTableWidgetItem(fromUtf8(rows[i].value)));
     }
+    for (int c = 0; c < 2; ++c)
+        list->setColumnWidth(c, fittingColumnWidth(list, c, list->horizontalHeader()->defaultSectionSize()));
+    list->horizontalHeader()->setStretchLastSection(true);
     return list;
 }

@@ -6,10 +6,11 @@
 #include <string>
 
 class CommentMemo;
+class MachinePanel;
+class QScrollArea;
 class QGroupBox;
 class QLabel;
 class QTabWidget;
-class QTableWidget;
 class TVXLog;
 class TVXLogTime;
 
@@ -35,13 +36,18 @@ public:
     // unchanged or the tab was never built.
     std::string commentText() const;
 
+    // The room the "Machine information" sheet has now, and the room at
+    // which every group shows its contents whole without the sheet
+    // scrolling. Empty while the tab is not built.
+    QSize machineSheetRoom() const;
+    QSize machineSheetNeed() const;
+
 signals:
     // The memo lost focus after a change: the window stores it.
     void commentEditingFinished();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* machinePage();
@@ -53,7 +59,8 @@ private:
 
     TVXLog& history_;
     QTabWidget* pages_ = nullptr;
-    QTableWidget* statistics_ = nullptr;
+    QScrollArea* machineScroll_ = nullptr;
+    MachinePanel* machinePanel_ = nullptr;
     CommentMemo* memo_ = nullptr;
     QLabel* warning_ = nullptr;
 };

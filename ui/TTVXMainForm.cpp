@@ -11,6 +11,7 @@
 #include "core/TStatusForm.h"
 #include "core/TVXStringTable.h"
 #include "core/Version.h"
+#include "core/WindowPlacement.h"
 #include "link/EComPort.h"
 #include "link/MowerLink.h"
 #include "link/WireLog.h"
@@ -41,10 +42,16 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QRadioButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QWindow>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 
 TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget* parent)
@@ -65,8 +72,7 @@ TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget
     AppSettings settings;
     readSettings(settings);
 
-    resize(settings.width, settings.height);
-    move(settings.left, settings.top);
+    placeOnScreen(settings.left, settings.top, settings.width, settings.height);
 
     language = settings.language;
     TVXStringTable::instance().setLanguage(language);
@@ -82,6 +88,57 @@ TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget
 
     openDatabase(settings.sortByName);
     setCaptions();
+}
+
+void TTVXMainForm::placeOnScreen(int left, int top, int width, int height)
+{
+    // The screen the window opens on: the one under the middle of the place,
+    // or under its corner; the primary one when the place is on none (a
+    // screen that has been unplugged since).
+    const auto half = [](int start, int length) {
+        return int(std::clamp<std::int64_t>(std::int64_t(start) + length / 2, INT_MIN, INT_MAX));
+    };
+    const QPoint middle(half(left, width), half(top, height));
+    QScreen* screen = QGuiApplication::screenAt(middle);
+    if (screen == nullptr)
+        screen = QGuiApplication::screenAt(QPoint(left, top));
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        resize(width, height);
+        move(left, top);
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QMargins frame = windowHandle() && isVisible() ? windowHandle()->frameMargins() : QMargins();
+    const QSize least = minimumSizeHint().expandedTo(minimumSize());
+    const WindowPlace fitted =
+        fitWindowIntoArea({left, top, width, height}, {area.x(), area.y(), area.width(), area.height()},
+                          {frame.left(), frame.top(), frame.right(), frame.bottom()}, least.width(), least.height());
+    resize(fitted.width, fitted.height);
+    move(fitted.left, fitted.top);
+}
+
+void TTVXMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The window system puts its frame around the window when it first maps
+    // it: when the window is first exposed, the frame is known, and the
+    // place is checked once more with it.
+    if (!placedWithFrame_ && windowHandle())
+        windowHandle()->installEventFilter(this);
+}
+
+bool TTVXMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()
+        && !placedWithFrame_) {
+        placedWithFrame_ = true;
+        windowHandle()->removeEventFilter(this);
+        if (!isMaximized() && !isFullScreen())
+            placeOnScreen(x(), y(), width(), height());
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TTVXMainForm::readSettings(AppSettings& settings)

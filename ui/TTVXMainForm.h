@@ -86,6 +86,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void updateMenuItemClick();
@@ -111,6 +113,10 @@ private:
     };
 
     void buildLayout();
+    // Opens the window at that place (frame corner, inside size), moved and
+    // shrunk into the free area of its screen where it does not fit there.
+    // The window system's frame counts once it is known.
+    void placeOnScreen(int left, int top, int width, int height);
     // The command keys that no control may claim, and the gate for a command's time.
     void buildKeys();
     bool commandRunning() const { return runningCommands_ > 0; }
@@ -134,6 +140,7 @@ private:
     IniFile ini_;
     std::string databaseFolder_;
     bool closed_ = false;
+    bool placedWithFrame_ = false;  // the place was checked with the window system's frame
     bool saveFailed_ = false;
     int runningCommands_ = 0;
     bool closeWhenCommandEnds_ = false;

@@ -11,6 +11,7 @@
 #include "link/MowerLink.h"
 #include "ui/CommandInputGate.h"
 #include "ui/QtRecordDialogs.h"
+#include "ui/RecordWindowArea.h"
 #include "ui/TTVXOptionForm.h"
 #include "ui/UiTexts.h"
 
@@ -126,7 +127,7 @@ void TTVXMainForm::ExitMenuItemClick()
 
 void TTVXMainForm::cascMenuItemClick()
 {
-    mdiArea_->cascadeSubWindows();
+    recordWindows_->cascade();
 }
 
 void TTVXMainForm::NameRadioButtClick()

@@ -33,7 +33,10 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTabBar>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QtTest>
 
 #include <filesystem>
@@ -89,7 +92,7 @@ public:
         windowMenu->setObjectName("WindowMenuItem");
         area = new QMdiArea(&main);
         area->setObjectName("ClientArea");
-        QAction* cascade = windowMenu->addAction("Cascade", area, &QMdiArea::cascadeSubWindows);
+        QAction* cascade = windowMenu->addAction("Cascade", [this]() { windows->cascade(); });
         cascade->setObjectName("cascMenuItem");
         bar->addMenu("Help")->setObjectName("HelpMenu");
         main.setCentralWidget(area);
@@ -508,6 +511,129 @@ private slots:
         b->subWindow()->close();
         item(desk.windowMenu, "cascMenuItem")->trigger();
         QVERIFY(b->subWindow()->isHidden());  // a closed window stays aside
+    }
+
+    void cascadedWindowsShowTheirSheetsWhole()
+    {
+        Desk desk;
+        desk.addRecord(threeHistories());
+        desk.addRecord({historyOn(2009, 1, 1, OtherSerial)}, OtherSerial);
+        desk.load();
+        desk.main.resize(1300, 900);
+        TChildForm* a = desk.open(Serial);
+        TChildForm* b = desk.open(OtherSerial);
+        QCoreApplication::processEvents();
+        desk.windows->cascade();
+        QCoreApplication::processEvents();
+
+        const QSize area = desk.area->viewport()->size();
+        const int step = b->subWindow()->pos().y() - a->subWindow()->pos().y();
+        QVERIFY(step > 0);
+        QCOMPARE(b->subWindow()->pos().x() - a->subWindow()->pos().x(), step);
+        QCOMPARE(desk.area->activeSubWindow(), b->subWindow());
+        for (TChildForm* form : {a, b}) {
+            const QRect frame = form->subWindow()->geometry();
+            QVERIFY(frame.width() <= area.width() - step && frame.height() <= area.height() - step);
+            // Room for the sheets: they show without a scroll bar.
+            auto* sheet = form->activeTab()->findChild<QScrollArea*>("machinePanelScroll");
+            QVERIFY(!sheet->horizontalScrollBar()->isVisible() && !sheet->verticalScrollBar()->isVisible());
+        }
+        // In a smaller area the windows take what it has, less the cascade's steps.
+        desk.main.resize(700, 500);
+        QCoreApplication::processEvents();
+        desk.windows->cascade();
+        const QSize small = desk.area->viewport()->size();
+        for (TChildForm* form : {a, b})
+            QVERIFY(form->subWindow()->width() <= small.width() - step
+                    && form->subWindow()->height() <= small.height() - step);
+        QVERIFY(b->subWindow()->geometry().right() < small.width());
+    }
+
+    void theReadingsListReachesEveryReading()
+    {
+        Desk desk;
+        std::vector<fixture::History> histories;
+        for (unsigned i = 0; i < 24; ++i)
+            histories.push_back(historyOn(2008, 1 + i / 28, 1 + i % 28));
+        histories.push_back(historyOn(2008, 1, 24));  // read again in the same minute
+        histories.back().second = 55;
+        TChildForm* form = desk.openOnly(histories);
+        QTabWidget* pages = form->pageControl();
+        QCOMPARE(pages->count(), 26);
+
+        // Two readings of one minute share a caption; their tooltips tell them apart.
+        QCOMPARE(pages->tabText(23), pages->tabText(24));
+        QCOMPARE(pages->tabToolTip(23), QString("Read on 24/01/2008 14:05:30\nMachine SNB: 0012ABCD"));
+        QCOMPARE(pages->tabToolTip(24), QString("Read on 24/01/2008 14:05:55\nMachine SNB: 0012ABCD"));
+
+        auto* button = form->findChild<QToolButton*>("readingsButton");
+        QVERIFY(button);
+        QCOMPARE(pages->cornerWidget(Qt::TopRightCorner), button);
+        QCOMPARE(button->text(), QString("Readings"));
+        QMenu* menu = button->menu();
+        menu->popup(button->mapToGlobal(button->rect().bottomLeft()));
+        QVERIFY(menu->isVisible());
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator())
+                texts << action->text();
+        QCOMPARE(texts.size(), 26);
+        QCOMPARE(texts.first(), QString("01/01/2008 14:05:30"));
+        QCOMPARE(texts[24], QString("24/01/2008 14:05:55"));
+        QCOMPARE(texts.last(), QString("Trends"));
+        QVERIFY(item(menu, "readingItem24")->isChecked());
+        QCOMPARE(item(menu, "readingItem2")->toolTip(), pages->tabToolTip(2));
+
+        choose(menu, "readingItem2");
+        QCOMPARE(pages->currentIndex(), 2);
+        QVERIFY(form->activeTab()->isBuilt());
+        menu->popup(button->mapToGlobal(button->rect().bottomLeft()));
+        QVERIFY(item(menu, "readingItem2")->isChecked());
+        choose(menu, "trendsItem");
+        QCOMPARE(pages->currentIndex(), 25);
+    }
+
+    void aDeletedHistoryHandsOverToItsNeighbourHistory()
+    {
+        Desk desk;
+        TChildForm* form = desk.openOnly(threeHistories());
+        QTabWidget* pages = form->pageControl();
+        desk.user.answer = MbOK;
+        // The last history, beside the trends tab: the one before it takes over.
+        QCOMPARE(pages->currentIndex(), 2);
+        form->deleteLogClick();
+        QCOMPARE(pages->currentIndex(), 1);
+        QVERIFY(form->activeTab() && form->activeTab()->isVisible());
+        QCOMPARE(form->activeTab()->date(), TVXLogTime(2008, 5, 6, 14, 5, 30));
+        // The first: the next one takes over.
+        pages->setCurrentIndex(0);
+        form->deleteLogClick();
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(form->activeTab()->date(), TVXLogTime(2008, 5, 6, 14, 5, 30));
+    }
+
+    void aDoubleNameWrapsAtItsHyphen()
+    {
+        Desk desk;
+        fixture::Record record = aliceRecord();
+        record.name = "Maximilian-Alexander";
+        record.surname = "Zed-Honoriusberg-Wolkenstein";
+        record.address = "Supercalifragilisticexpialidocious-Road 1\n";
+        record.histories = threeHistories();
+        desk.addRecord(record);
+        desk.load();
+        TChildForm* form = desk.open(Serial);
+        QCoreApplication::processEvents();
+        // Each part fits the column: the line breaks after the hyphen only.
+        for (const char* name : {"ONameLabel", "OSurnameLabel"}) {
+            auto* label = form->findChild<QLabel*>(name);
+            QVERIFY2(!label->text().contains(QChar(0x200B)), qPrintable(label->text()));
+            QVERIFY(label->height() > label->fontMetrics().height());
+        }
+        // A part wider than the column breaks within it; the part after the hyphen stays whole.
+        const QString address = form->findChild<QLabel*>("OAddressLabel")->text();
+        QVERIFY(address.contains(QChar(0x200B)));
+        QVERIFY(address.endsWith("-Road 1"));
     }
 
     void commentsReachTheFileThroughTheEntry()

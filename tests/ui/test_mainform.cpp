@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -44,12 +45,17 @@ private slots:
         QTemporaryDir dir;
         const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
         ScriptedUser user;
+        QRect place;
         {
             TTVXMainForm form(paths, &user);
             QVERIFY(user.texts.empty());  // a missing log file is a normal first start
             QCOMPARE(form.windowTitle(), QString(" Quorvane  3.6"));
-            QCOMPARE(form.width(), 668);
-            QCOMPARE(form.height(), 775);
+            // 668x775 at (200, 130), brought onto a screen shorter than that.
+            const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+            QVERIFY(area.height() < 130 + 775);
+            QCOMPARE(form.size(), QSize(668, 775).boundedTo(area.size()));
+            QVERIFY(area.contains(form.geometry()));
+            place = form.geometry();
             QCOMPARE(form.language, 1);
             QVERIFY(form.autoScan);
             QCOMPARE(form.currentPort(), std::string("COM1"));
@@ -64,8 +70,10 @@ private slots:
             form.close();
         }
         const std::string ini = readFile(dir.filePath("quorvane.INI"));
-        for (const char* line : {"Height=775", "Width=668", "Top=130", "Left=200", "LANGUAGE=1", "SORTBYNAME=0",
-                                 "PORT=COM1", "AUTO=1"})
+        const QString where = QString("Height=%1\nWidth=%2\nTop=%3\nLeft=%4")
+                                  .arg(place.height()).arg(place.width()).arg(place.y()).arg(place.x());
+        QVERIFY2(ini.find(where.toStdString()) != std::string::npos, ini.c_str());
+        for (const char* line : {"LANGUAGE=1", "SORTBYNAME=0", "PORT=COM1", "AUTO=1"})
             QVERIFY2(ini.find(line) != std::string::npos, line);
         QVERIFY(ini.find("DBPATH") == std::string::npos);
         const std::string log = readFile(dir.filePath("quorvane.log"));
@@ -92,6 +100,42 @@ private slots:
         QVERIFY(readFile(dir.filePath("quorvane.INI")).find("LANGUAGE=4") != std::string::npos);
     }
 
+    // The offscreen screen is smaller than a laptop's: a saved place that
+    // fits it is kept exactly, one that does not is brought onto it.
+    void theWindowOpensOnTheScreen_data()
+    {
+        QTest::addColumn<QRect>("saved");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("fits") << QRect(60, 50, 500, 400) << true;
+        QTest::newRow("larger than the screen") << QRect(10, 10, 3000, 2000) << false;
+        QTest::newRow("off the right and bottom") << QRect(700, 700, 500, 400) << false;
+        QTest::newRow("on an unplugged screen") << QRect(-3000, -2000, 500, 400) << false;
+    }
+    void theWindowOpensOnTheScreen()
+    {
+        QFETCH(QRect, saved);
+        QFETCH(bool, fits);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("quorvane.INI"), "[MainForm]\r\nHeight=" + std::to_string(saved.height())
+                                                    + "\r\nWidth=" + std::to_string(saved.width()) + "\r\nTop="
+                                                    + std::to_string(saved.y()) + "\r\nLeft="
+                                                    + std::to_string(saved.x()) + "\r\n");
+        ScriptedUser user;
+        TTVXMainForm form(AppPaths::inFolder(dir.path().toStdString()), &user);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        if (fits)
+            QCOMPARE(form.geometry(), saved);
+        QVERIFY(area.contains(form.geometry()));
+        QCOMPARE(form.size(), saved.size().boundedTo(area.size()));
+        // Shown, with the frame the window system puts around it.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(area.contains(form.frameGeometry()));
+        if (fits && form.frameGeometry().size() == form.size())
+            QCOMPARE(form.geometry(), saved);
+        form.close();
+    }
+
     void anUnwritableLogIsReportedAndShutDownStillCompletes()
     {
         QTemporaryDir dir;
@@ -106,7 +150,7 @@ private slots:
         }
         QCOMPARE(user.texts.size(), std::size_t(2));
         QVERIFY(user.texts[1].find("cannot open/create file") != std::string::npos);
-        QVERIFY(readFile(dir.filePath("quorvane.INI")).find("Height=775") != std::string::npos);
+        QVERIFY(readFile(dir.filePath("quorvane.INI")).find("Height=") != std::string::npos);
     }
 
     void aSecondCopyOnTheSameDatabaseIsRefusedAndSavesNothingThere()
