@@ -7,6 +7,7 @@
 #include "core/BoundedFile.h"
 #include "core/Clock.h"
 #include "core/MessageNumbers.h"
+#include "core/TVXStringTable.h"
 #include "link/MowerLink.h"
 #include "link/TComPort.h"
 #include "support/RunCommand.h"
@@ -154,8 +155,11 @@ struct ToolRun {
     std::string errors;
 };
 
+// The tool speaks English unless told otherwise: the expected texts are taken
+// in English too, whatever language an earlier test left selected.
 ToolRun runTool(const std::string& args)
 {
+    TVXStringTable::instance().setLanguage(0);
     // Standard error alone: standard output is dropped.
     const CommandRun run
         = runCommand("{ " + BuildDir + "/quorvane-tool " + args + " </dev/null >/dev/null; }");

@@ -8,7 +8,10 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cp "$app" "$dir/quorvane"
 cd "$dir"
-QT_QPA_PLATFORM=offscreen ./quorvane >stdout.txt 2>stderr.txt &
+# A screen that holds the first start's window (668 x 775 at 200, 130): a
+# smaller one would rightly move and shrink it into the screen.
+echo '{"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1600, "height": 1000}]}' >screen.json
+QT_QPA_PLATFORM="offscreen:configfile=$dir/screen.json" ./quorvane >stdout.txt 2>stderr.txt &
 pid=$!
 sleep 1.5
 kill -TERM "$pid"
