@@ -43,7 +43,10 @@ fi
 
 mkdir -p "$out"
 rm -f "$out"/*.png "$out"/*.pdf
-QT_QPA_PLATFORM=offscreen "$build/quorvane-screenshots" --out "$out" "${database_args[@]}" >/dev/null
+# An offscreen screen larger than the windows shown: on a smaller one the
+# main window would rightly be shrunk into it.
+echo '{"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1920, "height": 1200}]}' >"$work/screen.json"
+QT_QPA_PLATFORM="offscreen:configfile=$work/screen.json" "$build/quorvane-screenshots" --out "$out" "${database_args[@]}" >/dev/null
 # The service reports' first pages as pictures (pdftoppm, from poppler-utils).
 for pdf in "$out"/report-*.pdf; do
     pdftoppm -png -r 80 -f 1 -l 1 -singlefile "$pdf" "${pdf%.pdf}"
