@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Component/TileLayout.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -51,7 +53,7 @@ enum class DeleteResult {
 // end of the run when its window was opened, for the comments.
 class TDBMower {
 public:
-    static constexpr int TileSize = 105;
+    static constexpr int TileSize = TileLayout::TileSize;
     // A record of thousands of histories stays far below this; a larger file
     // is refused rather than read.
     static constexpr std::size_t MaxRecordFileBytes = 256u * 1024u * 1024u;

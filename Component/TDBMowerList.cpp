@@ -140,18 +140,14 @@ void TDBMowerList::SetFilter(std::string_view text, bool alarmsOnly)
 
 void TDBMowerList::SetWidth(int width)
 {
-    if (width == width_)
+    if (width == layout_.width())
         return;
-    width_ = width;
+    layout_.setWidth(width);
     PlaceTiles();
 }
 
 void TDBMowerList::PlaceTiles()
 {
-    // A tile starts a row, or stands at x while x < width - 95.
-    tilesPerRow_ = 1;
-    while (tilesPerRow_ * ColumnStep < width_ - RowBreakMargin)
-        ++tilesPerRow_;
     // An entry added without Arrange has no key yet.
     if (searchKeys_.size() != entries.size())
         BuildSearchKeys();
@@ -164,48 +160,27 @@ void TDBMowerList::PlaceTiles()
             entries[i]->SetPosition(-1, -1);
     }
     // Positions are relative to the start of the content, not to the scrolled view.
-    for (std::size_t i = 0; i < visible_.size(); ++i) {
-        const int row = static_cast<int>(i / static_cast<std::size_t>(tilesPerRow_));
-        const int column = static_cast<int>(i % static_cast<std::size_t>(tilesPerRow_));
-        visible_[i]->SetPosition(column * ColumnStep, row * RowStep);
-    }
+    layout_.setCount(visible_.size());
+    for (std::size_t i = 0; i < visible_.size(); ++i)
+        visible_[i]->SetPosition(layout_.left(i), layout_.top(i));
     if (observer_)
         observer_->listArranged();
 }
 
 TDBMower* TDBMowerList::EntryAt(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= tilesPerRow_ * ColumnStep)
-        return nullptr;
-    const std::size_t column = static_cast<std::size_t>(x / ColumnStep);
-    // Rows overlap by the 5 pixels a tile is taller than a row step: the
-    // lower row's tile lies over the upper one's bottom edge.
-    for (int row = y / RowStep; row >= 0 && y < row * RowStep + TDBMower::TileSize; --row) {
-        const std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(tilesPerRow_) + column;
-        if (index < visible_.size())
-            return visible_[index];
-    }
-    return nullptr;
+    const long index = layout_.indexAt(x, y);
+    return index < 0 ? nullptr : visible_[static_cast<std::size_t>(index)];
 }
 
 int TDBMowerList::ContentHeight() const
 {
-    if (visible_.empty())
-        return 0;
-    return visible_.back()->GetTop() + TDBMower::TileSize;
+    return layout_.contentHeight();
 }
 
 std::pair<std::size_t, std::size_t> TDBMowerList::EntriesBetween(int top, int bottom) const
 {
-    if (bottom <= top)
-        return {0, 0};
-    const std::size_t perRow = static_cast<std::size_t>(tilesPerRow_);
-    // The first row whose tiles end below the band's top, the last that starts above its bottom.
-    const int firstRow = top < TDBMower::TileSize ? 0 : (top - TDBMower::TileSize) / RowStep + 1;
-    const int lastRow = std::max(0, (bottom - 1) / RowStep);
-    const std::size_t first = std::min(visible_.size(), static_cast<std::size_t>(firstRow) * perRow);
-    const std::size_t last = std::min(visible_.size(), (static_cast<std::size_t>(lastRow) + 1) * perRow);
-    return {first, std::max(first, last)};
+    return layout_.between(top, bottom);
 }
 
 void TDBMowerList::SortByName()

@@ -2,6 +2,7 @@
 
 #include "Component/MowerFilter.h"
 #include "Component/TDBMower.h"
+#include "Component/TileLayout.h"
 #include "Component/TVXCheckDir.h"
 
 #include <cstdint>
@@ -24,10 +25,9 @@ class UserInteraction;
 // start-up and SaveAll at the end of the run.
 class TDBMowerList {
 public:
-    // Tiles stand side by side in a row; rows are a little closer than a tile is high.
-    static constexpr int ColumnStep = TDBMower::TileSize;
-    static constexpr int RowStep = 100;
-    static constexpr int RowBreakMargin = 95;
+    static constexpr int ColumnStep = TileLayout::ColumnStep;
+    static constexpr int RowStep = TileLayout::RowStep;
+    static constexpr int RowBreakMargin = TileLayout::RowBreakMargin;
 
     TDBMowerList(UserInteraction& user, RecordWindowFactory& windows);
     ~TDBMowerList();
@@ -38,7 +38,7 @@ public:
     // The width of the view in pixels; rows break at width - 95. A new width
     // places the tiles again in the order they have: nothing is sorted.
     void SetWidth(int width);
-    int GetWidth() const { return width_; }
+    int GetWidth() const { return layout_.width(); }
     // The sort mode as read from the settings; takes effect at the next Arrange.
     void SetSortByName(bool byName) { sortByName = byName; }
     bool GetSortByName() const { return sortByName; }
@@ -110,7 +110,7 @@ public:
     // into the band [top, bottom).
     std::pair<std::size_t, std::size_t> EntriesBetween(int top, int bottom) const;
     // Tiles in one row at the current width.
-    int TilesPerRow() const { return tilesPerRow_; }
+    int TilesPerRow() const { return layout_.tilesPerRow(); }
 
     const std::vector<std::unique_ptr<TDBMower>>& Entries() const { return entries; }
     const std::string& GetDbDir() const { return dbDir; }
@@ -140,6 +140,5 @@ private:
     UserInteraction& user_;
     RecordWindowFactory& windows_;
     MowerListObserver* observer_ = nullptr;
-    int width_ = 0;
-    int tilesPerRow_ = 1;
+    TileLayout layout_;
 };
