@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the two text files the application reads at
 // start: the settings file and the trace log. Both must read without fault,
 // and the numbers of settings written back must read again the same.
+#include "fuzz/FuzzFolder.h"
+
 #include "core/AppSettings.h"
 #include "core/CLogger.h"
 #include "core/IniFile.h"
@@ -9,20 +11,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 const std::string& folder()
 {
-    static const std::string path = [] {
-        char tmpl[] = "/tmp/quorvane-fuzz-settings-XXXXXX";
-        const char* made = ::mkdtemp(tmpl);
-        if (!made)
-            std::abort();
-        return std::string(made);
-    }();
-    return path;
+    return fuzzfolder::make("fuzz-settings");
 }
 
 bool sameSettings(const AppSettings& a, const AppSettings& b)
