@@ -24,10 +24,12 @@ answer() {  # answer PROGRAM ARG: its standard output; fails on a non-zero statu
 }
 
 [ "$(answer quorvane --version)" = "quorvane $version" ] || fail "quorvane --version: $(answer quorvane --version)"
-answer quorvane --help | grep -q '^usage: quorvane' || fail "quorvane --help prints no usage"
+# Not through a pipe: grep -q leaves at its first match, and the writer's
+# broken pipe would fail the check under pipefail.
+grep -q '^usage: quorvane' <<<"$(answer quorvane --help)" || fail "quorvane --help prints no usage"
 [ "$(answer quorvane-tool --version)" = "quorvane-tool $version" ] || fail "quorvane-tool --version"
-answer quorvane-tool --help | grep -q '^usage: quorvane-tool' || fail "quorvane-tool --help prints no usage"
-answer quorvane-mowersim --help | grep -q '^usage: quorvane-mowersim' || fail "quorvane-mowersim --help prints no usage"
+grep -q '^usage: quorvane-tool' <<<"$(answer quorvane-tool --help)" || fail "quorvane-tool --help prints no usage"
+grep -q '^usage: quorvane-mowersim' <<<"$(answer quorvane-mowersim --help)" || fail "quorvane-mowersim --help prints no usage"
 
 # The simulator takes the serial number in hexadecimal, as its help says,
 # with or without 0x, and serves it in the info frame (bytes 11 to 14).

@@ -87,7 +87,7 @@ done
 # The programs carry no debug information (it stays in the build tree).
 if command -v readelf >/dev/null; then
     for program in quorvane quorvane-tool quorvane-mowersim; do
-        ! readelf -S "$work/root/usr/bin/$program" | grep -q '\.debug_info' || fail "/usr/bin/$program is not stripped"
+        ! grep -q '\.debug_info' <<<"$(readelf -S "$work/root/usr/bin/$program")" || fail "/usr/bin/$program is not stripped"
     done
 fi
 
@@ -119,8 +119,8 @@ fi
 if command -v readelf >/dev/null; then
     for program in quorvane quorvane-tool quorvane-mowersim; do
         binary=$work/root/usr/bin/$program
-        readelf -lW "$binary" | grep -q GNU_RELRO || fail "$program: no relro"
-        readelf -dW "$binary" | grep -Eq 'BIND_NOW|FLAGS_1.*NOW' || fail "$program: not bound at start (now)"
+        grep -q GNU_RELRO <<<"$(readelf -lW "$binary")" || fail "$program: no relro"
+        grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$(readelf -dW "$binary")" || fail "$program: not bound at start (now)"
         symbols=$(readelf --dyn-syms -W "$binary")
         grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program: no stack protector"
         grep -Eq '__[a-z_]+_chk(@|$| )' <<<"$(grep -v __stack_chk_fail <<<"$symbols")" || fail "$program: no fortified function"
