@@ -87,6 +87,10 @@ public:
     // Event n, oldest first; std::out_of_range unless n < getEventCount().
     HistFrame getEvent(std::size_t n) const;
     std::vector<HistFrame> getEvents() const;
+    // Whether an event of the ring is an alarm.
+    bool holdsAlarm() const;
+    static bool imageHoldsAlarm(std::span<const std::uint8_t, ImageSize> image);
+    static constexpr std::uint8_t AlarmEventCode = 5;
     // Statistic i (24 bits); std::out_of_range unless i < 8.
     std::uint32_t getStatistic(std::size_t i) const;
     // Parameter Pii; 0 for i of 74 or more.

@@ -24,34 +24,68 @@ std::size_t wrappedStart(std::size_t s)
 
 }  // namespace
 
+namespace {
+
+std::uint16_t writeOffsetOf(const std::uint8_t* image)
+{
+    return byteio::getU16BE(image + 28);
+}
+
+std::uint16_t eventCountOf(const std::uint8_t* image)
+{
+    const std::uint16_t offset = writeOffsetOf(image);
+    if (offset & WrappedBit)
+        return TVXLog::EventSlots;
+    // Whole slots below the write offset; an offset past the ring stops at its end.
+    const std::size_t end = std::min<std::size_t>(offset, TVXLog::ImageSize);
+    return static_cast<std::uint16_t>(end > RingStart ? (end - RingStart) / SlotSize : 0);
+}
+
+// Event n (below the count), oldest first.
+const std::uint8_t* eventAt(const std::uint8_t* image, std::size_t n)
+{
+    std::size_t slot = n;
+    const std::uint16_t offset = writeOffsetOf(image);
+    if (offset & WrappedBit) {
+        // Oldest first: from the slot the mower overwrites next round to the one before it.
+        const std::size_t first = (wrappedStart(offset & ~WrappedBit) - RingStart) / SlotSize;
+        slot = (first + n) % TVXLog::EventSlots;
+    }
+    return image + RingStart + SlotSize * slot;
+}
+
+}  // namespace
+
 std::uint16_t TVXLog::getWriteOffset() const
 {
-    return byteio::getU16BE(&image_[28]);
+    return writeOffsetOf(image_.data());
 }
 
 std::uint16_t TVXLog::getEventCount() const
 {
-    const std::uint16_t offset = getWriteOffset();
-    if (offset & WrappedBit)
-        return EventSlots;
-    // Whole slots below the write offset; an offset past the ring stops at its end.
-    const std::size_t end = std::min<std::size_t>(offset, ImageSize);
-    return static_cast<std::uint16_t>(end > RingStart ? (end - RingStart) / SlotSize : 0);
+    return eventCountOf(image_.data());
 }
 
 HistFrame TVXLog::getEvent(std::size_t n) const
 {
     if (n >= getEventCount())
         throw std::out_of_range("TVXLog::getEvent");
-    std::size_t slot = n;
-    const std::uint16_t offset = getWriteOffset();
-    if (offset & WrappedBit) {
-        // Oldest first: from the slot the mower overwrites next round to the one before it.
-        const std::size_t first = (wrappedStart(offset & ~WrappedBit) - RingStart) / SlotSize;
-        slot = (first + n) % EventSlots;
-    }
-    const std::uint8_t* p = image_.data() + RingStart + SlotSize * slot;
+    const std::uint8_t* p = eventAt(image_.data(), n);
     return HistFrame {p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]};
+}
+
+bool TVXLog::imageHoldsAlarm(std::span<const std::uint8_t, ImageSize> image)
+{
+    const std::uint16_t count = eventCountOf(image.data());
+    for (std::size_t n = 0; n < count; ++n)
+        if (eventAt(image.data(), n)[4] == AlarmEventCode)
+            return true;
+    return false;
+}
+
+bool TVXLog::holdsAlarm() const
+{
+    return imageHoldsAlarm(image_);
 }
 
 std::vector<HistFrame> TVXLog::getEvents() const

@@ -5,7 +5,7 @@
 #include "core/BoundedFile.h"
 #include "Component/FolderIndex.h"
 #include "Component/RecordFileName.h"
-#include "Component/TDBMower.h"
+#include "Component/FolderRecordStore.h"
 #include "Component/TVXCheckDir.h"
 #include "Component/WriteLeftovers.h"
 #include "core/AtomicFile.h"
@@ -27,7 +27,7 @@ std::optional<DatabaseFinding> inspectRecordFile(const std::string& path)
 {
     std::string bytes;
     std::string error;
-    if (readBoundedFile(path, TDBMower::MaxRecordFileBytes, bytes, error) != ReadStatus::Ok)
+    if (readBoundedFile(path, FolderRecordStore::MaxRecordFileBytes, bytes, error) != ReadStatus::Ok)
         return DatabaseFinding {Kind::Unreadable, path + ": cannot be read: " + error};
     try {
         readRecordFile(bytes);

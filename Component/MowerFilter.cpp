@@ -95,18 +95,12 @@ bool newestHistoryHasAlarms(const TVXMowerLog& record)
     const auto& logs = record.logs();
     if (logs.empty() || !logs.rbegin()->second)
         return false;
-    const TVXLog& newest = *logs.rbegin()->second;
-    const std::uint16_t count = newest.getEventCount();
-    for (std::size_t n = 0; n < count; ++n)
-        if (newest.getEvent(n).eventCode == 5)
-            return true;
-    return false;
+    return logs.rbegin()->second->holdsAlarm();
 }
 
 MowerSearchKey searchKeyOf(const TDBMower& mower)
 {
-    const TVXMowerLog& record = mower.GetMowerHandle();
-    const TVXOwner& owner = record.getOwner();
+    const TVXOwner& owner = mower.GetOwner();
     MowerSearchKey key;
     std::string all;
     for (const std::string* part : {&owner.getName(), &owner.getSurname(), &owner.getAddress(),
@@ -116,7 +110,7 @@ MowerSearchKey searchKeyOf(const TDBMower& mower)
     }
     key.text = foldForSearch(all);
     key.idDashless = withoutDashes(foldForSearch(mower.GetMachineIdText()));
-    key.alarms = newestHistoryHasAlarms(record);
+    key.alarms = mower.NewestHasAlarms();
     return key;
 }
 

@@ -33,10 +33,10 @@ std::string corruptedFileText(const std::string& path)
     return catalogueText(Msg::CorruptedFile) + "\n" + path;
 }
 
-bool sameIdentity(const TVXMowerLog& a, const TVXMowerLog& b)
+bool sameIdentity(const TDBMower& a, const TVXMowerLog& b)
 {
-    return a.getTypeCode() == b.getTypeCode() && a.getIdYear() == b.getIdYear()
-           && a.getIdNumber() == b.getIdNumber() && a.getIdSuffix() == b.getIdSuffix();
+    return a.GetTypeCode() == b.getTypeCode() && a.GetIdYear() == b.getIdYear()
+           && a.GetIdNumber() == b.getIdNumber() && a.GetIdSuffix() == b.getIdSuffix();
 }
 
 }  // namespace
@@ -120,7 +120,7 @@ bool importDatFile(const std::string& path, TDBMowerList& list, UserInteraction&
     TDBMower* byIdentity = list.FindByIdentity(record.getTypeCode(), record.getIdYear(), record.getIdSuffix(),
                                                record.getIdNumber());
     if (bySerial) {
-        if (sameIdentity(bySerial->GetMowerHandle(), record)) {
+        if (sameIdentity(*bySerial, record)) {
             if (!bySerial->MergeFrom(*imported))
                 return false;  // the dealer was told that the record file could not be written
             user.showMessage(catalogueText(Msg::NewHistoryInserted));

@@ -6,6 +6,7 @@
 #include "core/BoundedFile.h"
 #include "core/AppTexts.h"
 #include "Component/MachineId.h"
+#include "Component/MowerFilter.h"
 #include "Component/RecordFileName.h"
 #include "Component/RecordValidation.h"
 #include "Component/RecordWindowTexts.h"
@@ -22,10 +23,15 @@
 #include <ios>
 #include <optional>
 
-TDBMower::TDBMower(const std::string& path, TDBMowerList& owner_)
-    : owner(owner_), mowerHandle(std::make_unique<TVXMowerLog>()), fileName(path)
+TDBMower::TDBMower(const std::string& path, TDBMowerList& owner_) : owner(owner_)
 {
+    caption_.key = path;
     Load();
+    RefreshCaptions();
+}
+
+TDBMower::TDBMower(const RecordCaption& caption, TDBMowerList& owner_) : owner(owner_), caption_(caption)
+{
     RefreshCaptions();
 }
 
@@ -35,46 +41,85 @@ TDBMower::TDBMower(std::unique_ptr<TVXMowerLog> record, TDBMowerList& owner_)
     RefreshCaptions();
 }
 
+TDBMower::TDBMower(std::unique_ptr<TVXMowerLog> record, const RecordCaption& stored, TDBMowerList& owner_)
+    : TDBMower(std::move(record), owner_)
+{
+    caption_.key = stored.key;
+    caption_.checksum = stored.checksum;
+}
+
 TDBMower::~TDBMower() = default;
 
 bool TDBMower::Load()
 {
-    std::string bytes;
-    std::string error;
-    if (readBoundedFile(fileName, MaxRecordFileBytes, bytes, error) != ReadStatus::Ok)
-        throw std::ios_base::failure(error);
-    try {
-        mowerHandle = readRecordFile(bytes);  // throws TVXCrc_error for a wrong checksum
-    } catch (const TVXFormat_error& e) {
-        // A checksum that fits bytes that hold no whole record: the file was
-        // written wrongly. It is reported like a file that cannot be read.
-        throw std::ios_base::failure(fileName + ": " + e.what());
-    }
+    mowerHandle = FolderRecordStore::readRecordAt(caption_.key);
+    placeholder_ = false;
     return true;
+}
+
+StoreResult TDBMower::ReadFromStore() const
+{
+    std::unique_ptr<TVXMowerLog> record;
+    StoreResult result = owner.Store().load(caption_, record);
+    if (result) {
+        mowerHandle = std::move(record);
+        placeholder_ = false;
+    }
+    return result;
+}
+
+bool TDBMower::EnsureLoaded()
+{
+    if (IsLoaded())
+        return true;
+    const StoreResult result = ReadFromStore();
+    if (!result) {
+        CLogger::instance().log("record can no longer be read, nothing written to it: " + result.reason);
+        owner.User().messageBox(MsgType::Error, appText(AppText::RecordUnreadable) + "\n" + result.reason, MbOK);
+        return false;
+    }
+    RefreshCaptions();
+    return true;
+}
+
+TVXMowerLog& TDBMower::GetMowerHandle()
+{
+    return const_cast<TVXMowerLog&>(std::as_const(*this).GetMowerHandle());
+}
+
+const TVXMowerLog& TDBMower::GetMowerHandle() const
+{
+    if (IsLoaded() || ReadFromStore())
+        return *mowerHandle;
+    if (!mowerHandle) {
+        // A stand-in that shows the caption; SaveRecord never writes it.
+        auto standIn = std::make_unique<TVXMowerLog>();
+        standIn->getOwner() = caption_.owner;
+        standIn->setTypeCode(caption_.typeCode);
+        standIn->setIdYear(caption_.idYear);
+        standIn->setIdNumber(caption_.idNumber);
+        standIn->setIdSuffix(caption_.idSuffix);
+        mowerHandle = std::move(standIn);
+        placeholder_ = true;
+    }
+    return *mowerHandle;
 }
 
 bool TDBMower::SaveRecord()
 {
-    if (fileName.empty()) {
+    if (!IsLoaded()) {
+        CLogger::instance().log("record not read, not written: " + caption_.key);
+        return false;
+    }
+    if (caption_.key.empty()) {
         CLogger::instance().log("record without a file name not written: " + serialText);
         return false;
     }
-    return SaveRecordAs(fileName, *mowerHandle, owner.User());
-}
-
-bool TDBMower::SaveRecordAs(const std::string& path, TVXMowerLog& record, UserInteraction& user)
-{
-    std::string error;
-    try {
-        const WriteResult written = writeFileAtomically(path, writeRecordFile(record));
-        if (written)
-            return true;
-        error = written.error;
-    } catch (const TVXWrite_error& e) {
-        error = path + ": " + e.what();
-    }
-    CLogger::instance().log("error writing record file: " + error);
-    user.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + error, MbOK);
+    const StoreResult saved = owner.Store().save(caption_, *mowerHandle);
+    if (saved)
+        return true;
+    CLogger::instance().log("error writing record file: " + saved.reason);
+    owner.User().messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + saved.reason, MbOK);
     return false;
 }
 
@@ -90,6 +135,8 @@ InsertResult TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
 {
     if (!history)
         return InsertResult::DateExists;
+    if (!EnsureLoaded())
+        return InsertResult::WriteFailed;
     const TVXLogTime date = history->getDate();
     if (mowerHandle->logs().count(date))
         return InsertResult::DateExists;
@@ -111,6 +158,8 @@ InsertResult TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
 
 bool TDBMower::MergeFrom(TVXMowerLog& other)
 {
+    if (!EnsureLoaded())
+        return false;
     const std::size_t held = mowerHandle->insertionOrder().size();
     const std::string emptyRecord = EmptyRecordBytes();
     mowerHandle->mergeFrom(other);
@@ -158,7 +207,7 @@ void TDBMower::OpenRecord()
 {
     if (childForm)
         childForm->bringToFront();
-    else
+    else if (EnsureLoaded())
         childForm = owner.Windows().openRecordWindow(*this);
 }
 
@@ -173,6 +222,10 @@ bool TDBMower::RecordChanged()
 
 bool TDBMower::ChangeOwnerData(const RecordInput& input, RecordVerdict& verdict)
 {
+    if (!EnsureLoaded()) {
+        verdict = {};
+        return false;
+    }
     verdict = validateOwnerData(input, *mowerHandle, owner);
     if (!verdict.passed())
         return false;
@@ -190,7 +243,7 @@ bool TDBMower::ChangeOwnerData(const RecordInput& input, RecordVerdict& verdict)
     record.setIdYear(data.idYear);
     record.setIdNumber(data.idNumber);
     if (RecordChanged()) {
-        CLogger::instance().log("owner data changed: " + fileName);
+        CLogger::instance().log("owner data changed: " + caption_.key);
         return true;
     }
     // The file keeps the old data: so does the record, and the dealer may try again.
@@ -212,14 +265,15 @@ void TDBMower::ShowChange()
 
 DeleteRule TDBMower::CanDeleteHistory(const TVXLogTime& date) const
 {
-    const std::vector<TVXLogTime>& order = mowerHandle->insertionOrder();
+    const TVXMowerLog& record = GetMowerHandle();
+    const std::vector<TVXLogTime>& order = record.insertionOrder();
     const auto found = std::find(order.begin(), order.end(), date);
     if (found == order.end())
         return DeleteRule::NotFound;
     if (order.size() < 2)
         return DeleteRule::OnlyHistory;
     const TVXLogTime& neighbour = found == order.begin() ? order[1] : *(found - 1);
-    if (mowerHandle->findLog(neighbour).getSerialNumber() != mowerHandle->findLog(date).getSerialNumber())
+    if (record.findLog(neighbour).getSerialNumber() != record.findLog(date).getSerialNumber())
         return DeleteRule::SerialDiffers;
     return DeleteRule::Allowed;
 }
@@ -227,6 +281,8 @@ DeleteRule TDBMower::CanDeleteHistory(const TVXLogTime& date) const
 DeleteResult TDBMower::DeleteHistory(const TVXLogTime& date)
 {
     UserInteraction& user = owner.User();
+    if (!EnsureLoaded())
+        return DeleteResult::Refused;
     if (CanDeleteHistory(date) != DeleteRule::Allowed) {
         user.messageBox(MsgType::Error, catalogueText(Msg::CannotDeleteHistory), MbOK);
         return DeleteResult::Refused;
@@ -236,13 +292,15 @@ DeleteResult TDBMower::DeleteHistory(const TVXLogTime& date)
     if (childForm)
         childForm->storeComments();
     mowerHandle->eraseLog(date);
-    CLogger::instance().log("History deleted from " + fileName);
+    CLogger::instance().log("History deleted from " + caption_.key);
     ShowChange();
     return SaveRecord() ? DeleteResult::Deleted : DeleteResult::WriteFailed;
 }
 
 bool TDBMower::UpdateComment(const TVXLogTime& date, const std::string& comment)
 {
+    if (!IsLoaded())
+        return false;
     const auto& logs = mowerHandle->logs();
     const auto found = logs.find(date);
     if (found == logs.end() || found->second->getComment() == comment)
@@ -256,6 +314,8 @@ bool TDBMower::UpdateComment(const TVXLogTime& date, const std::string& comment)
 
 bool TDBMower::StoreComment(const TVXLogTime& date, const std::string& comment)
 {
+    if (!EnsureLoaded())
+        return false;
     const auto& logs = mowerHandle->logs();
     const auto found = logs.find(date);
     if (found != logs.end() && found->second->getComment() == comment)
@@ -266,6 +326,8 @@ bool TDBMower::StoreComment(const TVXLogTime& date, const std::string& comment)
 bool TDBMower::Export()
 {
     UserInteraction& user = owner.User();
+    if (!EnsureLoaded())
+        return false;
     const std::vector<FileFilter> filters {{"Export File (*.dat,*.thf)", "*.dat;*.thf"},
                                            {"All files", "*.*"}};
     const auto path = user.chooseSaveFile("Export", filters, 1, "");
@@ -291,21 +353,57 @@ bool TDBMower::Export()
 
 std::uint32_t TDBMower::GetSerial() const
 {
-    return mowerHandle->getSerialNumber();
+    const TVXMowerLog* record = Live();
+    return record ? record->getSerialNumber() : caption_.serialNumber;
+}
+
+const TVXOwner& TDBMower::GetOwner() const
+{
+    const TVXMowerLog* record = Live();
+    return record ? record->getOwner() : caption_.owner;
+}
+
+std::uint8_t TDBMower::GetTypeCode() const
+{
+    const TVXMowerLog* record = Live();
+    return record ? record->getTypeCode() : caption_.typeCode;
+}
+
+std::uint8_t TDBMower::GetIdYear() const
+{
+    const TVXMowerLog* record = Live();
+    return record ? record->getIdYear() : caption_.idYear;
+}
+
+std::uint32_t TDBMower::GetIdNumber() const
+{
+    const TVXMowerLog* record = Live();
+    return record ? record->getIdNumber() : caption_.idNumber;
+}
+
+std::uint8_t TDBMower::GetIdSuffix() const
+{
+    const TVXMowerLog* record = Live();
+    return record ? record->getIdSuffix() : caption_.idSuffix;
+}
+
+bool TDBMower::NewestHasAlarms() const
+{
+    const TVXMowerLog* record = Live();
+    return record ? newestHistoryHasAlarms(*record) : caption_.newestHasAlarms;
 }
 
 std::string TDBMower::BuildMachineId() const
 {
-    return buildMachineId(mowerHandle->getTypeCode(), mowerHandle->getIdYear(), mowerHandle->getIdNumber(),
-                          mowerHandle->getIdSuffix());
+    return buildMachineId(GetTypeCode(), GetIdYear(), GetIdNumber(), GetIdSuffix());
 }
 
 bool TDBMower::RefreshCaptions()
 {
-    const TVXOwner& ownerData = mowerHandle->getOwner();
+    const TVXOwner& ownerData = GetOwner();
     std::string name = ownerData.getName() + " " + ownerData.getSurname();
     std::string machineId = BuildMachineId();
-    std::string serial = serialHex(mowerHandle->getSerialNumber());
+    std::string serial = serialHex(GetSerial());
     const bool changed = name != nameText || machineId != machineIdText || serial != serialText;
     nameText = std::move(name);
     machineIdText = std::move(machineId);

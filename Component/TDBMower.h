@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Class/RecordCaption.h"
+#include "Component/FolderRecordStore.h"
 #include "Component/TileLayout.h"
 
 #include <cstddef>
@@ -22,8 +24,8 @@ enum class InsertResult {
     NoRecord,     // no record has its serial number (or machine identifier); the caller keeps the history
     Inserted,     // filed, and its record written
     DateExists,   // the record already holds a history of this date; the caller keeps it
-    WriteFailed,  // the record file could not be written (the dealer was told); the record
-                  // is as it was and the caller keeps the history
+    WriteFailed,  // the record could not be read or written (the dealer was told); the
+                  // record is as it was and the caller keeps the history
 };
 
 // Whether a history may be deleted. A record keeps at least one history, and
@@ -44,37 +46,50 @@ enum class DeleteResult {
     WriteFailed,  // removed in memory, but the file could not be written (reported)
 };
 
-// One mower record as it lives in the database: the record in memory, the
-// path of its file, the three caption lines and the position of its tile in
-// the list. The list creates the entries and owns them; a view draws them.
+// One mower record as it lives in the database: its caption (owner, machine
+// identity, serial number, where its store keeps it), the record itself once
+// it was read, the three caption lines and the position of its tile in the
+// list. The list creates the entries and owns them; a view draws them.
 //
-// Every change of the record is written to its file at once (atomically), so
-// that a crash never loses a history; the record is written once more at the
-// end of the run when its window was opened, for the comments.
+// At start-up an entry holds its caption only. The record's histories are
+// read from the store when its window opens or an operation needs them, and
+// stay in memory for the rest of the run. A record that can no longer be read
+// then (damaged, removed or replaced since) is reported, keeps its tile, and
+// nothing is written over it.
+//
+// Every change of the record is written to its store at once (whole or not at
+// all), so that a crash never loses a history; the record is written once more
+// at the end of the run when its window was opened, for the comments.
 class TDBMower {
 public:
     static constexpr int TileSize = TileLayout::TileSize;
-    // A record of thousands of histories stays far below this; a larger file
-    // is refused rather than read.
-    static constexpr std::size_t MaxRecordFileBytes = 256u * 1024u * 1024u;
+    static constexpr std::size_t MaxRecordFileBytes = FolderRecordStore::MaxRecordFileBytes;
 
     // Reads the record file. Throws std::ios_base::failure when the file
     // cannot be read or holds no whole record, TVXCrc_error ("corruped file")
     // when its checksum fails: no entry exists for a file that cannot be read.
     TDBMower(const std::string& path, TDBMowerList& owner);
+    // A record known by its caption only, as the store listed it.
+    TDBMower(const RecordCaption& caption, TDBMowerList& owner);
     // Takes over a record in memory; its file name is set by SetFileName.
     TDBMower(std::unique_ptr<TVXMowerLog> record, TDBMowerList& owner);
+    // Takes over a record that its store has just written.
+    TDBMower(std::unique_ptr<TVXMowerLog> record, const RecordCaption& stored, TDBMowerList& owner);
     ~TDBMower();
     TDBMower(const TDBMower&) = delete;
     TDBMower& operator=(const TDBMower&) = delete;
 
-    // Reads the record file (see the first constructor); true or throws.
+    // Reads the record file again (see the first constructor); true or throws.
     bool Load();
-    // Writes the record file with its checksum, atomically. A failure is
-    // written to the trace log and shown to the user; the old file stays.
+    // Reads the record from its store when it is not in memory yet. False
+    // when it cannot be read (the dealer was told why): nothing may then be
+    // done to it.
+    bool EnsureLoaded();
+    bool IsLoaded() const { return mowerHandle && !placeholder_; }
+    // Writes the record to its store, whole or not at all. A failure is
+    // written to the trace log and shown to the user; the old record stays.
+    // A record that was never read is not written.
     bool SaveRecord();
-    // The same for a record that has no entry yet.
-    static bool SaveRecordAs(const std::string& path, TVXMowerLog& record, UserInteraction& user);
     // Stores the window's comments and writes the record, when its window was
     // ever opened; false when that write failed (it was reported).
     bool SaveIfOpen();
@@ -85,11 +100,11 @@ public:
     InsertResult InsertLog(std::unique_ptr<TVXLog>& history);
     // Moves over every history of the other record whose date this record
     // lacks, writes the record when one moved, and opens or raises its window
-    // (which shows them on tabs of their own). False when the write
-    // failed (reported): the histories then go back to the other record and
-    // this one stays as it was.
+    // (which shows them on tabs of their own). False when the record cannot
+    // be read or the write failed (reported): the histories then go back to
+    // the other record and this one stays as it was.
     bool MergeFrom(TVXMowerLog& other);
-    // Opens the record window, or brings it to the front.
+    // Opens the record window, or brings it to the front; the record is read first.
     void OpenRecord();
     // The record window changed the owner data: the comments are stored, the
     // record is written and the list re-arranged.
@@ -117,12 +132,25 @@ public:
     // Writes the record in memory to a file the user chooses (record format).
     bool Export();
 
-    void SetFileName(const std::string& path) { fileName = path; }
-    const std::string& GetFileName() const { return fileName; }
+    void SetFileName(const std::string& path) { caption_.key = path; }
+    // Where the store keeps the record: the record file's path in a folder.
+    const std::string& GetFileName() const { return caption_.key; }
     std::uint32_t GetSerial() const;
-    TVXMowerLog& GetMowerHandle() { return *mowerHandle; }
-    const TVXMowerLog& GetMowerHandle() const { return *mowerHandle; }
+    // The record, read from its store on first use. When it can no longer be
+    // read this is a record of the caption without histories, which is never
+    // written: operations check EnsureLoaded first.
+    TVXMowerLog& GetMowerHandle();
+    const TVXMowerLog& GetMowerHandle() const;
     RecordWindow* GetChildForm() const { return childForm; }
+
+    // What the list shows and searches, from the record when it is in memory,
+    // from its caption otherwise.
+    const TVXOwner& GetOwner() const;
+    std::uint8_t GetTypeCode() const;
+    std::uint8_t GetIdYear() const;
+    std::uint32_t GetIdNumber() const;
+    std::uint8_t GetIdSuffix() const;
+    bool NewestHasAlarms() const;
 
     // Caption lines: owner name and second name; machine identifier; serial
     // number as 8 upper-case hexadecimal digits.
@@ -153,10 +181,16 @@ private:
     // Takes out histories filed in memory whose write failed.
     void TakeBack(const std::vector<TVXLogTime>& dates, const std::string& emptyRecordBytes);
 
+    // The record in memory, or null while only its caption is known.
+    const TVXMowerLog* Live() const { return IsLoaded() ? mowerHandle.get() : nullptr; }
+    // Reads the record from the store; the reason when it cannot.
+    StoreResult ReadFromStore() const;
+
     TDBMowerList& owner;
-    std::unique_ptr<TVXMowerLog> mowerHandle;
+    RecordCaption caption_;
+    mutable std::unique_ptr<TVXMowerLog> mowerHandle;
+    mutable bool placeholder_ = false;  // mowerHandle stands in for a record that did not read
     RecordWindow* childForm = nullptr;
-    std::string fileName;
     std::string nameText;
     std::string machineIdText;
     std::string serialText;

@@ -4,7 +4,7 @@
 #include "Class/TVXLog.h"
 #include "Class/TVXMowerLog.h"
 #include "core/AppTexts.h"
-#include "Component/FolderIndex.h"
+#include "Component/FolderRecordStore.h"
 #include "Component/MachineId.h"
 #include "Component/MowerListObserver.h"
 #include "Component/NameCollation.h"
@@ -14,18 +14,12 @@
 #include "core/UserInteraction.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <ios>
 #include <new>
-#include <sys/stat.h>
-#include <unordered_set>
 
 TDBMowerList::TDBMowerList(UserInteraction& user, RecordWindowFactory& windows)
-    : user_(user), windows_(windows)
+    : ownStore_(std::make_unique<FolderRecordStore>(std::string())), store_(ownStore_.get()), user_(user),
+      windows_(windows)
 {
 }
 
@@ -33,58 +27,35 @@ TDBMowerList::~TDBMowerList() = default;
 
 bool TDBMowerList::Load(const std::string& folder)
 {
-    dbDir = folder;
-    checker.SetDataDir(folder);
-    checker.SetCheckDir(folder);
-    checker.SetCheckFileName(TVXCheckDir::DefaultFileName);
+    ownStore_ = std::make_unique<FolderRecordStore>(folder);
+    return LoadFrom(*ownStore_);
+}
+
+bool TDBMowerList::LoadFrom(RecordStore& store)
+{
+    store_ = &store;
+    std::vector<RecordCaption> captions;
+    StoreResult listed;
     try {
-        fileList = checker.GetFileList();
-    } catch (const TVXDBFC_error&) {
-        const std::string reason = checker.LastError();
-        if (!checker.StartNewDatabase()) {
-            CLogger::instance().log("db checker: " + reason);
-            throw;
-        }
-        CLogger::instance().log("new database, empty db checker made: " + checker.CheckFilePath());
-        fileList.clear();
+        listed = store.list(captions);
+    } catch (const std::bad_alloc&) {
+        CLogger::instance().log("Not enough memory when creating all icon");
+        user_.messageBox(MsgType::Error, "System Error : NOT ENOUGH MEMORY TO LOAD DATA", MbOK);
+        std::exit(-1);
     }
-    if (checker.RewriteFailed()) {
-        CLogger::instance().log("cannot rewrite the db checker: " + checker.LastError());
-        user_.messageBox(MsgType::Warning,
-                         appText(AppText::CheckerWriteFailed) + "\n" + checker.LastError(), MbOK);
-    }
-    CreateEntries();
+    if (listed.status == StoreResult::Status::Damaged)
+        throw TVXDBFC_error();
+    if (!listed.warning.empty())
+        user_.messageBox(MsgType::Warning, listed.warning, MbOK);
+    CreateEntries(captions);
     return true;
 }
 
-void TDBMowerList::CreateEntries()
+void TDBMowerList::CreateEntries(const std::vector<RecordCaption>& captions)
 {
-    CLogger& logger = CLogger::instance();
-    std::unordered_set<std::string> loaded;
-    entries.reserve(entries.size() + fileList.size());
-    for (const std::string& path : fileList) {
-        // Two entries for one file would write over each other's changes.
-        if (!loaded.insert(path).second) {
-            logger.log("listed twice in the db checker: " + path);
-            continue;
-        }
-        try {
-            entries.push_back(std::make_unique<TDBMower>(path, *this));
-        } catch (const TVXCrc_error&) {
-            logger.log(path + " corrupted (CRC)");
-        } catch (const std::ios_base::failure& e) {
-            logger.log("error on opening file: " + path);
-            logger.log(e.what());
-        } catch (const std::bad_alloc&) {
-            logger.log("Not enough memory when creating all icon");
-            user_.messageBox(MsgType::Error, "System Error : NOT ENOUGH MEMORY TO LOAD DATA", MbOK);
-            std::exit(-1);
-        } catch (const std::exception& e) {
-            // Whatever else a damaged file provokes, the other records load.
-            logger.log("error on opening file: " + path);
-            logger.log(e.what());
-        }
-    }
+    entries.reserve(entries.size() + captions.size());
+    for (const RecordCaption& caption : captions)
+        entries.push_back(std::make_unique<TDBMower>(caption, *this));
     Arrange();
 }
 
@@ -227,72 +198,33 @@ InsertResult TDBMowerList::InsertLogInto(const std::string& machineId, std::uniq
     return InsertResult::NoRecord;
 }
 
-bool TDBMowerList::SetAside(const std::string& path)
-{
-    for (int n = 1; n < 1000; ++n) {
-        const std::string aside = path + ".aside-" + std::to_string(n);
-        struct stat st {};
-        if (::lstat(aside.c_str(), &st) == 0)
-            continue;
-        if (std::rename(path.c_str(), aside.c_str()) != 0) {
-            const std::string error = path + ": " + std::strerror(errno);
-            CLogger::instance().log("cannot set the old record file aside: " + error);
-            user_.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + error, MbOK);
-            return false;
-        }
-        CLogger::instance().log("old record file set aside: " + path + " -> " + std::filesystem::path(aside).filename().string());
-        return true;
-    }
-    CLogger::instance().log("cannot set the old record file aside: " + path);
-    user_.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + path, MbOK);
-    return false;
-}
-
 bool TDBMowerList::CreateRecord(std::unique_ptr<TVXMowerLog>& record)
 {
     if (!record)
         return false;
-    const std::string name = recordFileName(record->getSerialNumber());
-    const std::string path = joinPath(dbDir, name);
-
-    // A loaded record whose newest history came from another mower keeps the
-    // file of its first serial number: that file is not free.
-    for (const auto& mower : entries) {
-        if (sameNameIgnoringCase(std::filesystem::path(mower->GetFileName()).filename().string(), name)) {
-            CLogger::instance().log("record file already belongs to " + mower->GetMachineIdText() + ": "
-                                    + mower->GetFileName());
-            user_.messageBox(MsgType::Error,
-                             appText(AppText::RecordFileTaken) + "\n" + mower->GetFileName(), MbOK);
-            return false;
-        }
-    }
-    // A file of that name that did not load (damaged, or not in the checker)
-    // is kept under another name rather than overwritten.
-    FolderIndex folder(dbDir);
-    if (const auto onDisk = folder.find(name)) {
-        if (!SetAside(joinPath(dbDir, *onDisk)))
-            return false;
-    }
-    return AddRecord(record, path);
-}
-
-bool TDBMowerList::AddRecord(std::unique_ptr<TVXMowerLog>& record, const std::string& path)
-{
-    if (!record)
+    RecordCaption stored;
+    const StoreResult created = store_->create(*record, stored);
+    if (created.status == StoreResult::Status::Taken) {
+        // A loaded record whose newest history came from another mower keeps
+        // the file of its first serial number.
+        std::string owner;
+        for (const auto& mower : entries)
+            if (mower->GetFileName() == created.reason)
+                owner = mower->GetMachineIdText();
+        CLogger::instance().log("record file already belongs to " + owner + ": " + created.reason);
+        user_.messageBox(MsgType::Error, appText(AppText::RecordFileTaken) + "\n" + created.reason, MbOK);
         return false;
-    // The file first: the list shows no record that the disk does not hold.
-    if (!TDBMower::SaveRecordAs(path, *record, user_))
+    }
+    if (!created) {
+        CLogger::instance().log("error writing record file: " + created.reason);
+        user_.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + created.reason, MbOK);
         return false;
-    const std::uint32_t serial = record->getSerialNumber();
-    entries.push_back(std::make_unique<TDBMower>(std::move(record), *this));
+    }
+    entries.push_back(std::make_unique<TDBMower>(std::move(record), stored, *this));
     TDBMower& mower = *entries.back();
-    mower.SetFileName(path);
     Arrange();
-    if (!checker.IsListed(serial) && !checker.AddEntry(serialHex(serial))) {
-        CLogger::instance().log("cannot add a db checker entry: " + checker.LastError());
-        user_.messageBox(MsgType::Error,
-                         appText(AppText::CheckerWriteFailed) + "\n" + checker.LastError(), MbOK);
-    }
+    if (!created.warning.empty())
+        user_.messageBox(MsgType::Error, created.warning, MbOK);
     mower.OpenRecord();
     return true;
 }
@@ -317,9 +249,9 @@ TDBMower* TDBMowerList::FindByIdentity(std::uint8_t typeCode, std::uint8_t idYea
                                        std::uint32_t idNumber) const
 {
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        const TVXMowerLog& record = (*it)->GetMowerHandle();
-        if (record.getTypeCode() == typeCode && record.getIdYear() == idYear
-            && record.getIdSuffix() == idSuffix && record.getIdNumber() == idNumber)
+        const TDBMower& mower = **it;
+        if (mower.GetTypeCode() == typeCode && mower.GetIdYear() == idYear && mower.GetIdSuffix() == idSuffix
+            && mower.GetIdNumber() == idNumber)
             return it->get();
     }
     return nullptr;

@@ -3,7 +3,7 @@
 #include "Component/MowerFilter.h"
 #include "Component/TDBMower.h"
 #include "Component/TileLayout.h"
-#include "Component/TVXCheckDir.h"
+#include "Component/RecordStore.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,13 +43,17 @@ public:
     void SetSortByName(bool byName) { sortByName = byName; }
     bool GetSortByName() const { return sortByName; }
 
-    // Loads the record files that the checker of the folder lists. A new
-    // database (no checker, no record file) gets its empty checker. Throws
-    // TVXDBFC_error when the checker is otherwise missing, or damaged: the
-    // list then stays empty, and new records still register with the checker.
-    // A record file that cannot be loaded gets a trace-log line and no entry.
+    // Loads the records of the folder through a folder store of its own
+    // (without its lock: the application opens its store itself and calls
+    // LoadFrom). A new database (no checker, no record file) gets its empty
+    // checker. Throws TVXDBFC_error when the checker is otherwise missing, or
+    // damaged: the list then stays empty, and new records still register with
+    // the checker. A record file that cannot be loaded gets a trace-log line
+    // and no entry.
     bool Load(const std::string& folder);
-    void CreateEntries();
+    // The same from a store that the caller opened and keeps for the run. The
+    // list holds each record's caption; its histories are read when needed.
+    bool LoadFrom(RecordStore& store);
     // Refreshes the captions, sorts the entries and places their tiles. The
     // sort is stable and ends on the serial number, so tiles with equal names
     // keep their order from one arrangement to the next.
@@ -66,17 +70,13 @@ public:
     // Files a history into the first record showing that machine identifier
     // (NoRecord when there is none); the results are those of InsertLog.
     InsertResult InsertLogInto(const std::string& machineId, std::unique_ptr<TVXLog>& history);
-    // Makes a new record file named after the record's serial number, its
-    // checker entry (unless the checker lists that serial already) and its
-    // entry, and opens its window. An older file of that name is set aside
-    // under a new name first. False, with the record left with the caller,
-    // when the file name belongs to a loaded record or cannot be freed, or the
-    // file cannot be written (each reported): the list is then as it was.
+    // Makes a new record named after the record's serial number in the store
+    // (an older unlisted file of that name is set aside first), its entry in
+    // the table of contents and its entry in the list, and opens its window.
+    // False, with the record left with the caller, when the name belongs to a
+    // loaded record or the record cannot be written (each reported): the list
+    // is then as it was.
     bool CreateRecord(std::unique_ptr<TVXMowerLog>& record);
-    // Writes the record to that file, then makes its checker entry and its
-    // entry and opens its window. False when the write failed (reported): no
-    // entry, and the record stays with the caller.
-    bool AddRecord(std::unique_ptr<TVXMowerLog>& record, const std::string& path);
     bool MachineExists(std::uint8_t typeCode, std::uint8_t idYear, std::uint32_t idNumber,
                        std::uint8_t idSuffix) const;
     // The last entry (display order) with that serial number, or null.
@@ -113,8 +113,7 @@ public:
     int TilesPerRow() const { return layout_.tilesPerRow(); }
 
     const std::vector<std::unique_ptr<TDBMower>>& Entries() const { return entries; }
-    const std::string& GetDbDir() const { return dbDir; }
-    TVXCheckDir& Checker() { return checker; }
+    RecordStore& Store() { return *store_; }
 
     // For the entries.
     UserInteraction& User() { return user_; }
@@ -122,7 +121,7 @@ public:
     void NotifyChanged(const TDBMower& mower);
 
 private:
-    bool SetAside(const std::string& path);
+    void CreateEntries(const std::vector<RecordCaption>& captions);
     void PlaceTiles();
 
     void BuildSearchKeys();
@@ -132,9 +131,8 @@ private:
     std::vector<MowerSearchKey> searchKeys_;
     MowerFilter filter_;
     std::vector<TDBMower*> visible_;
-    std::vector<std::string> fileList;
-    std::string dbDir;
-    TVXCheckDir checker;
+    std::unique_ptr<RecordStore> ownStore_;
+    RecordStore* store_ = nullptr;
     bool sortByName = true;
 
     UserInteraction& user_;

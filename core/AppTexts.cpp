@@ -127,6 +127,17 @@ TVXStringTable::LocalizedText texts(AppText text)
                 "geen kaart aangemaakt:",
                 "Eine Datensatzdatei mit dieser Seriennummer gehört bereits zu einer anderen Maschine der "
                 "Datenbank; es wurde kein Datensatz angelegt:"};
+    case AppText::RecordUnreadable:
+        return {"This record can no longer be read: its file was damaged, removed or replaced since the program "
+                "started. Nothing was written to it:",
+                "Cette fiche ne peut plus être lue : son fichier a été endommagé, supprimé ou remplacé depuis le "
+                "démarrage du programme. Rien n'y a été écrit :",
+                "Questa scheda non può più essere letta: il suo file è stato danneggiato, rimosso o sostituito "
+                "dall'avvio del programma. Non vi è stato scritto nulla:",
+                "Deze kaart kan niet meer worden gelezen: het bestand is sinds het starten van het programma "
+                "beschadigd, verwijderd of vervangen. Er is niets naar geschreven:",
+                "Dieser Datensatz kann nicht mehr gelesen werden: seine Datei wurde seit dem Programmstart "
+                "beschädigt, entfernt oder ersetzt. Es wurde nichts hineingeschrieben:"};
     case AppText::InsertHistoryIdentity:
         return {"History of the mower with serial number %1, type %2",
                 "Historique de la tondeuse de numéro de série %1, type %2",

@@ -30,6 +30,7 @@ enum class AppText {
     CheckerWriteFailed,  // the checker could not be written
     ImportConflict,  // serial number of one record, machine number of another
     RecordFileTaken,  // a new record's file name belongs to a loaded record
+    RecordUnreadable,  // a record damaged, removed or replaced since start-up, when it is opened
     InsertHistoryIdentity,  // over the insert dialog's list: %1 the serial number, %2 the mower type
 
     // the windows and dialogs

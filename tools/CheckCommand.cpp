@@ -1,8 +1,6 @@
 #include "tools/ToolCommands.h"
 
-#include "Component/DatabaseCheck.h"
-#include "Component/DatabaseLock.h"
-#include "Component/WriteLeftovers.h"
+#include "Component/FolderRecordStore.h"
 
 #include <cstdio>
 
@@ -44,19 +42,14 @@ int runCheck(const std::vector<std::string>& args)
 
     // A running application keeps the database locked; repairing under it
     // would race with its own checker writes.
-    DatabaseLock lock;
-    bool locked = false;
-    if (repair) {
-        const auto result = lock.acquire(folder);
-        if (result == DatabaseLock::Result::InUse) {
-            std::fprintf(stderr, "%s: the database is in use by a running application; close it first\n",
-                         folder.c_str());
-            return 1;
-        }
-        locked = result == DatabaseLock::Result::Acquired;
+    FolderRecordStore store(folder, FolderRecordStore::OpenMode::Inspect);
+    if (repair && store.open().status == StoreResult::Status::InUse) {
+        std::fprintf(stderr, "%s: the database is in use by a running application; close it first\n",
+                     folder.c_str());
+        return 1;
     }
 
-    const DatabaseCheckReport report = checkDatabase(folder);
+    const DatabaseCheckReport report = store.check();
     print(report);
     if (!repair || report.sound()) {
         if (report.sound())
@@ -67,25 +60,20 @@ int runCheck(const std::vector<std::string>& args)
         std::printf("%s: nothing the checker can mend\n", folder.c_str());
         return 1;
     }
-    // Without the lock a running copy may be writing the very file a
-    // temporary belongs to.
-    if (locked && !report.leftovers.empty()) {
-        const LeftoverRemoval removal = removeWriteLeftovers(folder);
-        for (const std::string& path : removal.removed)
-            std::printf("%s: removed\n", path.c_str());
-        for (const std::string& failure : removal.failures)
-            std::fprintf(stderr, "%s: cannot be removed\n", failure.c_str());
-    }
-    std::string error;
-    if (!repairDatabase(folder, report, error)) {
+    const StoreResult repaired = store.repair(report);
+    for (const std::string& path : store.removedLeftovers().removed)
+        std::printf("%s: removed\n", path.c_str());
+    for (const std::string& failure : store.removedLeftovers().failures)
+        std::fprintf(stderr, "%s: cannot be removed\n", failure.c_str());
+    if (!repaired) {
         std::fprintf(stderr, "%s: repair failed, the checker was left as it was: %s\n", folder.c_str(),
-                     error.c_str());
+                     repaired.reason.c_str());
         return 1;
     }
     if (report.checkerNeedsRewrite)
         std::printf("%s: checker rewritten: %zu entries kept, %zu record files recovered\n", folder.c_str(),
                     report.keptSerials.size(), report.recoverableOrphans.size());
-    const DatabaseCheckReport after = checkDatabase(folder);
+    const DatabaseCheckReport after = store.check();
     if (after.sound()) {
         std::printf("%s: sound\n", folder.c_str());
         return 0;

@@ -1,23 +1,18 @@
 #include "tools/ToolCommands.h"
 
 #include "Class/ByteIO.h"
-#include "Class/RecordFile.h"
+#include "Class/TVXMowerLog.h"
+#include "Component/FolderRecordStore.h"
 #include "Component/RecordFileName.h"
 #include "Component/SampleGenerator.h"
-#include "Component/TVXCheckDir.h"
-#include "core/AppPaths.h"
 #include "core/AtomicFile.h"
 #include "tools/ToolFailure.h"
 #include "tools/ToolInput.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -76,29 +71,6 @@ std::optional<SampleArgs> parseArgs(const std::vector<std::string>& args)
     return parsed;
 }
 
-// Why the folder cannot take a sample database: a dealer's database, or what
-// looks like the start of one, is never written over. Empty when it can.
-std::string refusal(const std::string& folder)
-{
-    std::error_code error;
-    const fs::file_status status = fs::status(folder, error);
-    if (status.type() == fs::file_type::not_found)
-        return {};
-    if (error)
-        return folder + ": " + error.message();
-    if (!fs::is_directory(status))
-        return folder + ": not a folder";
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (sameNameIgnoringCase(name, TVXCheckDir::DefaultFileName) || serialOfRecordFileName(name))
-            return folder + ": holds a database already (" + name
-                   + "); a sample is written only into a new folder or one without a database";
-    }
-    if (error)
-        return folder + ": cannot be read: " + error.message();
-    return {};
-}
-
 bool write(const std::string& path, const std::string& bytes, std::string& error)
 {
     const WriteResult written = writeFileAtomically(path, bytes);
@@ -117,27 +89,24 @@ int runSample(const std::vector<std::string>& args)
     if (!parsed)
         return usage();
     const SampleArgs& a = *parsed;
-    if (const std::string why = refusal(a.folder); !why.empty())
-        return toolFailure(why);
-    // Made as the application makes its database folder: for its owner alone.
-    if (std::string error; !makeFolders(a.folder, error))
-        return toolFailure(a.folder + ": the folder cannot be made: " + error);
-
+    FolderRecordStore store(a.folder);
     SampleGenerator generator(a.seed, a.records);
-    std::string checker;
-    checker.reserve(a.records * TVXCheckDir::EntrySize);
-    std::string error;
-    while (!generator.done()) {
+    // A dealer's database, or what looks like the start of one, is never written over.
+    const RecordSource records = [&](std::uint32_t& nameSerial, std::unique_ptr<TVXMowerLog>& record) {
+        if (generator.done())
+            return false;
         SampleGenerator::Record made = generator.next();
-        if (!write(joinPath(a.folder, recordFileName(made.fileSerial)), writeRecordFile(*made.record), error))
-            return toolFailure(error + " (the folder has no checker yet: remove its record files before trying again)");
-        checker += TVXCheckDir::EncodeEntry(made.fileSerial);
-    }
-    // Last, so that a folder whose records were not all written is no database.
-    if (!write(joinPath(a.folder, TVXCheckDir::DefaultFileName), checker, error))
-        return toolFailure(error);
+        nameSerial = made.fileSerial;
+        record = std::move(made.record);
+        return true;
+    };
+    if (std::string error; !store.isEmpty(error))
+        return toolFailure(error + "; a sample is written only into a new folder or one without a database");
+    if (const StoreResult filled = store.fillEmpty(records); !filled)
+        return toolFailure(filled.reason);
     std::printf("wrote %zu records to %s\n", a.records, a.folder.c_str());
 
+    std::string error;
     if (!a.binPath.empty()) {
         const std::string bin = generator.binHistory();
         if (!write(a.binPath, bin, error))

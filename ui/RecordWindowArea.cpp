@@ -44,7 +44,7 @@ RecordWindow* RecordWindowArea::openRecordWindow(TDBMower& mower)
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setWidget(form);
     // The type's picture stands where Qt would show its own logo.
-    if (const MowerType* type = findMowerType(mower.GetMowerHandle().getTypeCode()))
+    if (const MowerType* type = findMowerType(mower.GetTypeCode()))
         sub->setWindowIcon(QIcon(typePicture(type->picture)));
     area_->addSubWindow(sub);
     // Minimised or hidden, a window no longer has its menu in the bar.

@@ -3,7 +3,6 @@
 #include "Class/TVXException.h"
 #include "Component/RecordWindows.h"
 #include "Component/TDBMowerList.h"
-#include "Component/WriteLeftovers.h"
 #include "core/AppTexts.h"
 #include "core/CLogger.h"
 #include "core/Clock.h"
@@ -156,16 +155,6 @@ void TTVXMainForm::readSettings(AppSettings& settings)
     settings.readFrom(ini_);
 }
 
-void TTVXMainForm::removeLeftoversOfInterruptedWrites()
-{
-    CLogger& logger = CLogger::instance();
-    const LeftoverRemoval removal = removeWriteLeftovers(databaseFolder_);
-    for (const std::string& path : removal.removed)
-        logger.log("Removed the temporary file of an interrupted write: " + path);
-    for (const std::string& failure : removal.failures)
-        logger.log("Cannot remove the temporary file of an interrupted write: " + failure);
-}
-
 void TTVXMainForm::openDatabase(bool byName)
 {
     CLogger& logger = CLogger::instance();
@@ -181,23 +170,16 @@ void TTVXMainForm::openDatabase(bool byName)
     if (!makeFolders(databaseFolder_, error))
         logger.log("Cannot create database folder: " + error);
 
-    switch (databaseLock_.acquire(databaseFolder_)) {
-    case DatabaseLock::Result::InUse:
-        logger.log("Database folder in use by another running program: " + databaseFolder_);
+    recordStore_ = std::make_unique<FolderRecordStore>(databaseFolder_);
+    if (recordStore_->open().status == StoreResult::Status::InUse) {
         user_->messageBox(MsgType::Error, DatabaseLock::inUseMessage(databaseFolder_), MbOK);
         showDatabaseUnavailable(DatabaseLock::inUseMessage(databaseFolder_));
         return;
-    case DatabaseLock::Result::Failed:
-        logger.log("Cannot lock the database folder: " + databaseLock_.error());
-        break;
-    case DatabaseLock::Result::Acquired:
-        break;
     }
     databaseOpen_ = true;
     mowerListView_->setList(mowerList_.get());
-    removeLeftoversOfInterruptedWrites();
     try {
-        mowerList_->Load(databaseFolder_);
+        mowerList_->LoadFrom(*recordStore_);
     } catch (const TVXDBFC_error& e) {
         logger.log(e.what());
     }

@@ -4,6 +4,7 @@
 #include "core/AppSettings.h"
 #include "core/IniFile.h"
 #include "Component/DatabaseLock.h"
+#include "Component/FolderRecordStore.h"
 #include "link/TComPort.h"
 
 #include <QMainWindow>
@@ -127,7 +128,6 @@ private:
     // Two radio buttons side by side when their captions fit, else one under the other.
     void fitSortGroup();
     void readSettings(AppSettings& settings);
-    void removeLeftoversOfInterruptedWrites();
     void openTraceLog();
     void openDatabase(bool sortByName);
     void FormClose();
@@ -148,7 +148,8 @@ private:
     CommandInputGate* inputGate_ = nullptr;
     std::vector<std::pair<QPointer<QAction>, bool>> pausedActions_;  // disabled while a command runs
     bool databaseOpen_ = false;
-    DatabaseLock databaseLock_;
+    // Before the list, which reads and writes through it.
+    std::unique_ptr<RecordStore> recordStore_;
     std::unique_ptr<RecordWindowArea> recordWindows_;
     std::unique_ptr<TDBMowerList> mowerList_;
     std::unique_ptr<ResponsiveClock> linkClock_;

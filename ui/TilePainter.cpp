@@ -30,7 +30,7 @@ void TilePainter::paint(QPainter& painter, const TDBMower& mower, const QPoint& 
     const int size = TDBMower::TileSize;
     painter.fillRect(QRect(origin.x(), origin.y() + BandTop, BandRight, size - BandTop), Qt::white);
 
-    if (const MowerType* type = findMowerType(mower.GetMowerHandle().getTypeCode())) {
+    if (const MowerType* type = findMowerType(mower.GetTypeCode())) {
         const QPixmap& picture = typePicture(type->picture);
         if (!picture.isNull())
             painter.drawPixmap(origin, picture);

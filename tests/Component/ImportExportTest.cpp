@@ -131,6 +131,7 @@ TEST_F(ImportTest, AMergeThatCannotBeWrittenIsReportedAndChangesNothing)
 {
     addRecordFile(record(0x10, 100, {d1}));
     load();
+    ASSERT_TRUE(list.Entries()[0]->EnsureLoaded());  // read before its file goes
     makeUnwritable(pathOf(0x10));
     const TDBMower& mower = *list.Entries()[0];
 
@@ -337,6 +338,7 @@ TEST_F(FilingTest, AHistoryWhoseRecordCannotBeWrittenIsNotSaidToBeFiled)
 {
     addRecordFile(record(0x0412ABCD, 1, {d1}));
     load();
+    ASSERT_TRUE(list.Entries()[0]->EnsureLoaded());  // read before its file goes
     makeUnwritable(pathOf(0x0412ABCD));
     file(0x0412ABCD);
     EXPECT_TRUE(saidSaveFailed(user)) << "one box, and not \"New history insertion done\"";

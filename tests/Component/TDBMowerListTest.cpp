@@ -266,9 +266,10 @@ TEST_F(ListTest, SaveAllWritesOnlyOpenedRecords)
     addRecordFile(record(1, "A", "A", 4, 7, 1));
     addRecordFile(record(2, "B", "B", 4, 7, 2));
     load();
+    ASSERT_TRUE(list.FindBySerial(1)->EnsureLoaded());  // read, never opened
+    list.FindBySerial(2)->OpenRecord();
     fs::remove(pathOf(1));
     fs::remove(pathOf(2));
-    list.FindBySerial(2)->OpenRecord();
     EXPECT_TRUE(list.SaveAll());
     EXPECT_FALSE(fs::exists(pathOf(1)));
     EXPECT_TRUE(fs::exists(pathOf(2)));

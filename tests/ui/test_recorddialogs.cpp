@@ -363,6 +363,7 @@ private slots:
     {
         Desk desk;
         const std::string brunosFile = desk.dir.file(recordFileName(Bruno));
+        QVERIFY(desk.entry(Bruno).EnsureLoaded());  // read before its file goes
         std::filesystem::remove(brunosFile);
         std::filesystem::create_directory(brunosFile);  // where the file was: it cannot be written
         std::unique_ptr<TVXLog>& history = desk.history;

@@ -18,7 +18,7 @@
 #include "Component/ServiceReport.h"
 #include "Component/TDBMower.h"
 #include "Component/TDBMowerList.h"
-#include "Component/TVXCheckDir.h"
+#include "Component/FolderRecordStore.h"
 #include "core/AppPaths.h"
 #include "core/MessageNumbers.h"
 #include "core/TStatusForm.h"
@@ -305,30 +305,37 @@ std::unique_ptr<TVXLog> makeHistory(const Mower& mower, std::uint32_t serial, in
     return history;
 }
 
-// One record file per mower and the checker that lists them.
+// One record per mower, written as the application writes its database.
 void writeSampleDatabase(const std::filesystem::path& dir, int language)
 {
-    std::filesystem::create_directories(dir);
-    std::string checker;
-    for (std::size_t i = 0; i < std::size(Mowers); ++i) {
+    std::size_t i = 0;
+    FolderRecordStore store(dir.string());
+    const StoreResult filled = store.fillEmpty([&](std::uint32_t& nameSerial, std::unique_ptr<TVXMowerLog>& made) {
+        if (i == std::size(Mowers))
+            return false;
         const Mower& m = Mowers[i];
         Random random(std::uint32_t(i + 1));
         const std::uint32_t serial = 0x04A10000u + std::uint32_t(i) * 0x2F1u + 0x1Bu;
-        TVXMowerLog record;
+        auto record = std::make_unique<TVXMowerLog>();
         // The first field is the first name in English and the family name
         // ("Nom") in French: a French dealer types the family name first.
-        record.getOwner().setName(language == 1 ? m.surname : m.name);
-        record.getOwner().setSurname(language == 1 ? m.name : m.surname);
-        record.getOwner().setAddress(std::string(m.address) + "\n");
-        record.setTypeCode(m.typeCode);
-        record.setIdYear(m.idYear);
-        record.setIdNumber(m.idNumber);
+        record->getOwner().setName(language == 1 ? m.surname : m.name);
+        record->getOwner().setSurname(language == 1 ? m.name : m.surname);
+        record->getOwner().setAddress(std::string(m.address) + "\n");
+        record->setTypeCode(m.typeCode);
+        record->setIdYear(m.idYear);
+        record->setIdNumber(m.idNumber);
         for (int h = 0; h < m.histories; ++h)
-            record.insertLog(makeHistory(m, serial, int(i), h, language, random));
-        std::ofstream(dir / recordFileName(serial), std::ios::binary) << writeRecordFile(record);
-        checker += TVXCheckDir::EncodeEntry(serial);
+            record->insertLog(makeHistory(m, serial, int(i), h, language, random));
+        nameSerial = serial;
+        made = std::move(record);
+        ++i;
+        return true;
+    });
+    if (!filled) {
+        std::fprintf(stderr, "quorvane-screenshots: %s\n", filled.reason.c_str());
+        std::exit(1);
     }
-    std::ofstream(dir / TVXCheckDir::DefaultFileName, std::ios::binary) << checker;
 }
 
 // A copy of the database given, without its lock file.

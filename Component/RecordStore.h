@@ -1,0 +1,80 @@
+#pragma once
+
+#include "Class/RecordCaption.h"
+#include "Component/DatabaseCheck.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TVXMowerLog;
+
+// What became of one operation of a store. The reason is the system's or the
+// store's own text (a path and what failed), for the trace log and for the
+// line under the dealer's message; the store itself never shows anything.
+struct StoreResult {
+    enum class Status {
+        Ok,
+        InUse,     // open: another running copy of the program holds the database
+        NotFound,  // load: the record is gone
+        Damaged,   // load: the record no longer reads whole (checksum, format);
+                   // list: the table of contents is damaged
+        Replaced,  // load: another record now stands where the listed one was
+        Taken,     // create: the name belongs to a record of the list (reason: its key)
+        Refused,   // the operation does not apply (a database that is not empty...)
+        Failed,    // the system refused a read or a write
+    };
+    Status status = Status::Ok;
+    std::string reason;
+    // A text for the dealer about a part that failed while the operation
+    // itself succeeded (a record written whose index entry was not).
+    std::string warning;
+
+    explicit operator bool() const { return status == Status::Ok; }
+    static StoreResult ok() { return {}; }
+    static StoreResult failed(Status status, std::string reason) { return {status, std::move(reason), {}}; }
+};
+
+// Hands over the records of a database one by one for RecordStore::fillEmpty:
+// the serial number that names the record and the record; false when done.
+using RecordSource = std::function<bool(std::uint32_t& nameSerial, std::unique_ptr<TVXMowerLog>& record)>;
+
+// Where the records of the database live. The list and the tools reach the
+// records only through a store; every write is whole or not at all, and every
+// failure comes back as a result that the caller reports.
+class RecordStore {
+public:
+    virtual ~RecordStore() = default;
+
+    // The database as the dealer names it (the folder, the server).
+    virtual std::string location() const = 0;
+
+    // Takes the database for this run of the program: InUse when another copy
+    // holds it. What interrupted writes of an earlier run left is cleared.
+    virtual StoreResult open() = 0;
+    // The caption of every record that reads whole, each record once, in the
+    // order of the table of contents. A record that does not read gets a
+    // trace-log line and no caption. Damaged when the table of contents
+    // cannot be read; the captions are then empty.
+    virtual StoreResult list(std::vector<RecordCaption>& captions) = 0;
+    // The whole record of a caption that list or create gave. NotFound,
+    // Damaged or Replaced when it changed since (nothing is written then).
+    virtual StoreResult load(const RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record) = 0;
+    // Writes the record in place of the caption's, whole or not at all; the
+    // caption's checksum follows the new content.
+    virtual StoreResult save(RecordCaption& caption, TVXMowerLog& record) = 0;
+    // A new record named after its serial number, and its entry in the table
+    // of contents; the caption says where it now lives. Taken when the name
+    // belongs to a record of the list; an unlisted record of that name is
+    // kept under another name first.
+    virtual StoreResult create(TVXMowerLog& record, RecordCaption& caption) = 0;
+    // Fills a database that holds no record yet with every record of the
+    // source, its table of contents last. Refused when it is not empty.
+    virtual StoreResult fillEmpty(const RecordSource& source) = 0;
+
+    // A read-only inspection, and the repair of what it found.
+    virtual DatabaseCheckReport check() = 0;
+    virtual StoreResult repair(const DatabaseCheckReport& report) = 0;
+};
