@@ -138,20 +138,27 @@ std::unique_ptr<TVXMowerLog> FolderRecordStore::readRecordAt(const std::string& 
     }
 }
 
-StoreResult FolderRecordStore::load(const RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record)
+StoreResult FolderRecordStore::loadFile(RecordCaption& caption, std::string& bytes)
 {
     using Status = StoreResult::Status;
-    const std::string& path = caption.key;
-    std::string bytes;
     std::string error;
-    switch (readBoundedFile(path, MaxRecordFileBytes, bytes, error)) {
+    switch (readBoundedFile(caption.key, MaxRecordFileBytes, bytes, error)) {
     case ReadStatus::Ok:
-        break;
+        return StoreResult::ok();
     case ReadStatus::NotFound:
         return StoreResult::failed(Status::NotFound, error);
     default:
         return StoreResult::failed(Status::Failed, error);
     }
+}
+
+StoreResult FolderRecordStore::load(RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record)
+{
+    using Status = StoreResult::Status;
+    const std::string& path = caption.key;
+    std::string bytes;
+    if (StoreResult read = loadFile(caption, bytes); !read)
+        return read;
     try {
         std::unique_ptr<TVXMowerLog> read = readRecordFile(bytes);
         if (storedChecksum(bytes) != caption.checksum)
@@ -268,25 +275,29 @@ bool FolderRecordStore::isEmpty(std::string& why) const
     return why.empty();
 }
 
-StoreResult FolderRecordStore::fillEmpty(const RecordSource& source)
+StoreResult FolderRecordStore::fillEmptyWithFiles(const RecordFileSource& source)
 {
     if (std::string why; !isEmpty(why))
         return StoreResult::failed(StoreResult::Status::Refused, why);
     // Made as the application makes its database folder: for its owner alone.
     if (std::string error; !makeFolders(folder_, error))
         return StoreResult::failed(StoreResult::Status::Failed, folder_ + ": the folder cannot be made: " + error);
+    const std::string unlisted = " (the folder has no checker yet: remove its record files before trying again)";
     std::string checker;
     std::uint32_t nameSerial = 0;
-    std::unique_ptr<TVXMowerLog> record;
-    while (source(nameSerial, record)) {
-        if (!record)
-            continue;
+    std::string bytes;
+    while (source(nameSerial, bytes)) {
         const std::string path = joinPath(folder_, recordFileName(nameSerial));
-        if (StoreResult written = writeRecordAt(path, *record); !written) {
-            written.reason = path + ": cannot be written: " + written.reason
-                             + " (the folder has no checker yet: remove its record files before trying again)";
-            return written;
+        if (bytes.empty())
+            return StoreResult::failed(StoreResult::Status::Failed, path + ": no record to write" + unlisted);
+        try {
+            readRecordCaption(bytes);
+        } catch (const TVXException& e) {
+            return StoreResult::failed(StoreResult::Status::Refused, path + ": not a whole record: " + e.what() + unlisted);
         }
+        if (const WriteResult written = writeFileAtomically(path, bytes); !written)
+            return StoreResult::failed(StoreResult::Status::Failed,
+                                       path + ": cannot be written: " + written.error + unlisted);
         checker += TVXCheckDir::EncodeEntry(nameSerial);
     }
     // Last, so that a folder whose records were not all written is no database.

@@ -30,10 +30,11 @@ public:
     // is removed from it.
     StoreResult open() override;
     StoreResult list(std::vector<RecordCaption>& captions) override;
-    StoreResult load(const RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record) override;
+    StoreResult load(RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record) override;
     StoreResult save(RecordCaption& caption, TVXMowerLog& record) override;
     StoreResult create(TVXMowerLog& record, RecordCaption& caption) override;
-    StoreResult fillEmpty(const RecordSource& source) override;
+    StoreResult loadFile(RecordCaption& caption, std::string& fileBytes) override;
+    StoreResult fillEmptyWithFiles(const RecordFileSource& source) override;
     DatabaseCheckReport check() override;
     // Removes the leftovers the report found (under the lock only) and
     // rewrites the checker when the report says it needs it.

@@ -22,6 +22,9 @@ struct StoreResult {
         Damaged,   // load: the record no longer reads whole (checksum, format);
                    // list: the table of contents is damaged
         Replaced,  // load: another record now stands where the listed one was
+        Changed,   // save: the record changed in the store since it was read (another PC);
+                   // nothing was written
+        Unreachable,  // the database server cannot be reached, or the connection broke
         Taken,     // create: the name belongs to a record of the list (reason: its key)
         Refused,   // the operation does not apply (a database that is not empty...)
         Failed,    // the system refused a read or a write
@@ -40,6 +43,10 @@ struct StoreResult {
 // Hands over the records of a database one by one for RecordStore::fillEmpty:
 // the serial number that names the record and the record; false when done.
 using RecordSource = std::function<bool(std::uint32_t& nameSerial, std::unique_ptr<TVXMowerLog>& record)>;
+// The same with each record as the bytes of its record file, which the store
+// keeps byte for byte (a copy from one store to another). Empty bytes stop the
+// fill as failed: the source could not give its record.
+using RecordFileSource = std::function<bool(std::uint32_t& nameSerial, std::string& fileBytes)>;
 
 // Where the records of the database live. The list and the tools reach the
 // records only through a store; every write is whole or not at all, and every
@@ -60,19 +67,26 @@ public:
     // cannot be read; the captions are then empty.
     virtual StoreResult list(std::vector<RecordCaption>& captions) = 0;
     // The whole record of a caption that list or create gave. NotFound,
-    // Damaged or Replaced when it changed since (nothing is written then).
-    virtual StoreResult load(const RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record) = 0;
+    // Damaged or Replaced when it changed since (nothing is written then). A
+    // store shared by several PCs gives the record as it is now, and the
+    // caption's checksum follows it.
+    virtual StoreResult load(RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record) = 0;
     // Writes the record in place of the caption's, whole or not at all; the
-    // caption's checksum follows the new content.
+    // caption's checksum follows the new content. Changed, writing nothing,
+    // when another PC changed the record since this one read it.
     virtual StoreResult save(RecordCaption& caption, TVXMowerLog& record) = 0;
     // A new record named after its serial number, and its entry in the table
     // of contents; the caption says where it now lives. Taken when the name
     // belongs to a record of the list; an unlisted record of that name is
     // kept under another name first.
     virtual StoreResult create(TVXMowerLog& record, RecordCaption& caption) = 0;
+    // The bytes of the record file of a caption, as load reads them.
+    virtual StoreResult loadFile(RecordCaption& caption, std::string& fileBytes) = 0;
     // Fills a database that holds no record yet with every record of the
-    // source, its table of contents last. Refused when it is not empty.
-    virtual StoreResult fillEmpty(const RecordSource& source) = 0;
+    // source, its table of contents last. Refused when it is not empty; a
+    // record file that does not read whole is refused too.
+    virtual StoreResult fillEmptyWithFiles(const RecordFileSource& source) = 0;
+    StoreResult fillEmpty(const RecordSource& source);
 
     // A read-only inspection, and the repair of what it found.
     virtual DatabaseCheckReport check() = 0;

@@ -187,7 +187,7 @@ private:
     StoreResult ReadFromStore() const;
 
     TDBMowerList& owner;
-    RecordCaption caption_;
+    mutable RecordCaption caption_;  // its checksum follows what the store holds
     mutable std::unique_ptr<TVXMowerLog> mowerHandle;
     mutable bool placeholder_ = false;  // mowerHandle stands in for a record that did not read
     RecordWindow* childForm = nullptr;

@@ -119,6 +119,154 @@ void recordFiles()
     put(target, "type-code-0x20-type-byte-0x00.dat", writeRecordFile(typed));
 }
 
+// A history of the generator's whose newest events do or do not hold an
+// alarm: an image of 30 events holds one, and without one its alarms become
+// bonnet openings.
+std::unique_ptr<TVXLog> captionHistory(std::uint64_t seed, const TVXLogTime& date, std::uint32_t serial,
+                                       bool alarm)
+{
+    ImageRecipe recipe;
+    recipe.mowerSeed = 11;
+    recipe.historySeed = seed;
+    recipe.events = 30;
+    recipe.readAt = date;
+    TVXLog::Image image = generateHistoryImage(recipe);
+    if (!alarm) {
+        // The ring has not wrapped: event n is in slot n.
+        const std::size_t events = TVXLog(image).getEventCount();
+        for (std::size_t n = 0; n < events; ++n) {
+            std::uint8_t* slot = image.data() + 256 + 8 * n;
+            if (slot[4] == TVXLog::AlarmEventCode)
+                slot[4] = 2, slot[5] = 0;
+        }
+    }
+    auto log = std::make_unique<TVXLog>(image);
+    if (log->holdsAlarm() != alarm) {
+        std::fprintf(stderr, "the generated history of seed %llu %s an alarm\n", (unsigned long long)seed,
+                     alarm ? "lacks" : "holds");
+        failed = true;
+    }
+    const std::uint8_t frame[16] = {0x10, 0x06, 0x00, 0x00, 0x00, 0x00, 0x24, 0x08, 0x04, 0x09, 0x02,
+                                    0x00, 0x00, 0x00, 0x00, 0x21};
+    log->fillFromInfoFrame(std::span<const std::uint8_t, 16>(frame));
+    log->setSerialNumber(serial);
+    log->setDate(date);
+    return log;
+}
+
+// A record file of the record's header (its histories left out) and of these
+// histories as they are given: in this order, dates repeated or not. The
+// writer files histories by date, one a date; files from elsewhere need not.
+std::string filedAsGiven(TVXMowerLog& header, std::uint32_t headerSerial,
+                         const std::vector<std::unique_ptr<TVXLog>>& histories)
+{
+    std::ostringstream head;
+    TVXMowerLog bare;
+    bare.getOwner() = header.getOwner();
+    bare.setTypeCode(header.getTypeCode());
+    bare.setIdYear(header.getIdYear());
+    bare.setIdNumber(header.getIdNumber());
+    bare.setIdSuffix(header.getIdSuffix());
+    bare.writeTo(head);
+    std::string bytes = std::move(head).str();
+    for (int i = 0; i < 4; ++i)
+        bytes[1 + i] = char(headerSerial >> (8 * i));
+    bytes.resize(bytes.size() - 2);
+    byteio::putU16(bytes, static_cast<std::uint16_t>(histories.size()));
+    for (const auto& h : histories) {
+        std::ostringstream out;
+        h->writeTo(out);
+        bytes += std::move(out).str();
+    }
+    return withCrc(bytes);
+}
+
+void recordCaptions()
+{
+    // What the caption reader must read as the whole reader does: the newest
+    // history by date, the first of a repeated date, alarms in it or not.
+    const std::string target = "fuzz_record_caption";
+    auto owned = [](const char* name, std::uint32_t idNumber) {
+        TVXMowerLog r;
+        r.getOwner().setName(name);
+        r.getOwner().setSurname("Fran\xC3\xA7oise");
+        r.getOwner().setAddress("3, place de l'\xC3\x89glise\n74000 Annecy\n");
+        r.setTypeCode(0x04);
+        r.setIdYear(14);
+        r.setIdNumber(idNumber);
+        r.setIdSuffix('C');
+        return r;
+    };
+    const TVXLogTime spring(2014, 4, 12, 9, 30, 0), summer(2015, 7, 3, 16, 45, 10), autumn(2016, 10, 21, 11, 5, 59);
+
+    TVXMowerLog none = owned("M\xC3\xBCller", 1);
+    put(target, "no-history-header-serial.dat", filedAsGiven(none, 0x0012ABCD, {}));
+
+    SampleGenerator sample(SampleGenerator::DefaultSeed, 40);
+    while (!sample.done()) {
+        SampleGenerator::Record r = sample.next();
+        if (r.record->getLogCount() >= 4) {
+            put(target, "sample-several-histories.dat", writeRecordFile(*r.record));
+            break;
+        }
+    }
+
+    TVXMowerLog newestAlarm = owned("Martin", 2);
+    newestAlarm.insertLog(captionHistory(1, spring, 0x04000011, false));
+    newestAlarm.insertLog(captionHistory(2, summer, 0x04000012, false));
+    newestAlarm.insertLog(captionHistory(3, autumn, 0x04000013, true));
+    put(target, "alarm-in-newest-only.dat", writeRecordFile(newestAlarm));
+
+    TVXMowerLog olderAlarm = owned("Bernard", 3);
+    olderAlarm.insertLog(captionHistory(4, spring, 0x04000021, false));
+    olderAlarm.insertLog(captionHistory(5, summer, 0x04000022, true));
+    olderAlarm.insertLog(captionHistory(6, autumn, 0x04000023, false));
+    put(target, "alarm-in-older-only.dat", writeRecordFile(olderAlarm));
+
+    // Two histories of the newest date: the first is kept (no alarm, its
+    // serial), the second dropped.
+    TVXMowerLog twice = owned("Durand", 4);
+    std::vector<std::unique_ptr<TVXLog>> sameDate;
+    sameDate.push_back(captionHistory(7, spring, 0x04000031, true));
+    sameDate.push_back(captionHistory(8, autumn, 0x04000032, false));
+    sameDate.push_back(captionHistory(9, autumn, 0x04000033, true));
+    put(target, "same-date-twice.dat", filedAsGiven(twice, 0x04000099, sameDate));
+
+    // The newest history first in the file, the others after it out of order.
+    TVXMowerLog unordered = owned("Petit", 5);
+    std::vector<std::unique_ptr<TVXLog>> newestFirst;
+    newestFirst.push_back(captionHistory(10, autumn, 0x04000041, true));
+    newestFirst.push_back(captionHistory(11, spring, 0x04000042, false));
+    newestFirst.push_back(captionHistory(12, summer, 0x04000043, false));
+    put(target, "newest-first-in-file.dat", filedAsGiven(unordered, 0x04000041, newestFirst));
+
+    // A format byte above 1: four bytes before the serial number, skipped.
+    TVXMowerLog format = owned("Roux", 6);
+    format.insertLog(captionHistory(13, spring, 0x04000051, true));
+    format.insertLog(captionHistory(14, summer, 0x04000052, false));
+    std::string formatFF = writeRecordFile(format);
+    formatFF.resize(formatFF.size() - 4);
+    formatFF[0] = char(0xFF);
+    formatFF.insert(1, "\x01\x02\x03\x04", 4);
+    put(target, "format-255.dat", withCrc(formatFF));
+
+    // The newest image lists three events, none an alarm; an alarm lies in a
+    // slot past them, where the ring holds nothing yet.
+    TVXLog::Image unlisted {};
+    unlisted[28] = 0x01, unlisted[29] = 0x18;  // write offset 280: three events
+    for (std::size_t slot : {0, 1, 2})
+        unlisted[256 + 8 * slot + 4] = std::uint8_t(slot == 1 ? 8 : 1);
+    unlisted[256 + 8 * 10 + 4] = TVXLog::AlarmEventCode;
+    TVXMowerLog outside = owned("Moreau", 7);
+    outside.insertLog(captionHistory(15, spring, 0x04000061, true));
+    auto newest = std::make_unique<TVXLog>(unlisted);
+    newest->setSerialNumber(0x04000062);
+    newest->setTypeByte(0x24);
+    newest->setDate(summer);
+    outside.insertLog(std::move(newest));
+    put(target, "alarm-past-the-listed-events.dat", writeRecordFile(outside));
+}
+
 void historyImages()
 {
     const std::string target = "fuzz_history_image";
@@ -271,6 +419,7 @@ int main(int argc, char** argv)
     }
     root = argv[1];
     recordFiles();
+    recordCaptions();
     historyImages();
     binHistories();
     checkers();

@@ -1,6 +1,10 @@
 #include "tools/ToolCommands.h"
 
 #include "Component/FolderRecordStore.h"
+#include "Component/ServerRecordStore.h"
+#include "Component/StoreChoice.h"
+
+#include "tools/ToolFailure.h"
 
 #include <cstdio>
 
@@ -8,7 +12,7 @@ namespace {
 
 int usageError()
 {
-    std::fputs("usage: quorvane-tool check DBDIR [--repair]\n", stderr);
+    std::fputs("usage: quorvane-tool check DB [--repair]\n", stderr);
     return 2;
 }
 
@@ -39,6 +43,18 @@ int runCheck(const std::vector<std::string>& args)
     }
     if (folder.empty())
         return usageError();
+
+    if (namesServer(folder)) {
+        if (repair)
+            return toolFailure(folder + ": --repair mends a database folder; a server database is restored "
+                                        "from its backup (pg_dump)");
+        ServerRecordStore server(folder);
+        const DatabaseCheckReport report = server.check();
+        print(report);
+        if (report.sound())
+            std::printf("%s: sound\n", folder.c_str());
+        return report.sound() ? 0 : 1;
+    }
 
     // A running application keeps the database locked; repairing under it
     // would race with its own checker writes.

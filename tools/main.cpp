@@ -22,7 +22,10 @@ void usage(std::FILE* out = stderr)
                "  download (--port NAME | --scan) --out FILE.bin  read a mower's history\n"
                "  upgrade (--port NAME | --scan) [--yes] FILE.TVF program a mower's firmware\n"
                "    download and upgrade: --wire-log FILE       record every byte on the line, for support\n"
-               "  check DBDIR [--repair]                        check a database folder\n"
+               "  check DB [--repair]                           check a database (a folder, or a\n"
+               "                                                postgresql:// URI); --repair for a folder\n"
+               "  copy SOURCE TARGET                            copy a whole database into an empty one\n"
+               "  server init URI                               make or upgrade a server database's tables\n"
                "  sample DBDIR --records N [--seed S] [--bin FILE.bin] [--tvf FILE.TVF]\n"
                "                                                write a made-up database (and sample files)\n"
                "  report FILE.dat [--history N] [--lang N] --out REPORT.pdf\n"
@@ -54,6 +57,10 @@ int main(int argc, char** argv)
             return runCheck(args);
         if (command == "sample")
             return runSample(args);
+        if (command == "server")
+            return runServer(args);
+        if (command == "copy")
+            return runCopy(args);
         if (command == "report") {
 #ifdef QUORVANE_WITH_REPORT
             return runReport(args);

@@ -1,0 +1,30 @@
+#include "Component/RecordStore.h"
+
+#include "Class/RecordFile.h"
+#include "Class/TVXException.h"
+#include "Class/TVXMowerLog.h"
+#include "Component/RecordFileName.h"
+
+StoreResult RecordStore::fillEmpty(const RecordSource& source)
+{
+    std::string failure;
+    StoreResult filled = fillEmptyWithFiles([&](std::uint32_t& nameSerial, std::string& fileBytes) {
+        std::unique_ptr<TVXMowerLog> record;
+        while (source(nameSerial, record)) {
+            if (!record)
+                continue;
+            try {
+                fileBytes = writeRecordFile(*record);
+                return true;
+            } catch (const TVXWrite_error& e) {
+                failure = serialHex(nameSerial) + ": " + e.what();
+                fileBytes.clear();
+                return true;
+            }
+        }
+        return false;
+    });
+    if (!filled && !failure.empty())
+        filled.reason = failure;
+    return filled;
+}

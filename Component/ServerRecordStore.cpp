@@ -1,0 +1,545 @@
+#include "Component/ServerRecordStore.h"
+
+#include "Class/ByteIO.h"
+#include "Class/RecordFile.h"
+#include "Class/RecordRows.h"
+#include "Class/TVXException.h"
+#include "Class/TVXMowerLog.h"
+#include "Component/RecordFileName.h"
+#include "core/CLogger.h"
+#include "core/Cp1252.h"
+
+#include <algorithm>
+
+namespace {
+
+using Status = StoreResult::Status;
+
+// Each statement of the schema, in order; version 1.
+const char* const SchemaV1[] = {
+    "CREATE TABLE quorvane_schema (version integer NOT NULL)",
+    "INSERT INTO quorvane_schema (version) VALUES (1)",
+    // One row per record: the record file's header, byte for byte, and what
+    // the list shows of it, so that a start-up reads no history.
+    "CREATE TABLE records ("
+    " name_serial bigint PRIMARY KEY CHECK (name_serial BETWEEN 0 AND 4294967295),"
+    " listed_order bigint GENERATED ALWAYS AS IDENTITY UNIQUE,"
+    " format smallint NOT NULL,"
+    " format_extra bytea NOT NULL,"
+    " header_serial bigint NOT NULL,"
+    " owner_name bytea NOT NULL,"
+    " owner_surname bytea NOT NULL,"
+    " owner_address bytea NOT NULL,"
+    " type_code smallint NOT NULL,"
+    " id_year smallint NOT NULL,"
+    " id_number bigint NOT NULL,"
+    " id_suffix smallint NOT NULL,"
+    " serial_number bigint NOT NULL,"
+    " newest_has_alarms boolean NOT NULL,"
+    " history_count integer NOT NULL,"
+    " checksum bigint NOT NULL)",
+    // One row per history, in the order of the record file.
+    "CREATE TABLE histories ("
+    " name_serial bigint NOT NULL REFERENCES records (name_serial) ON DELETE CASCADE,"
+    " position integer NOT NULL,"
+    " info_head bytea NOT NULL,"
+    " date_year integer NOT NULL,"
+    " date_month smallint NOT NULL,"
+    " date_day smallint NOT NULL,"
+    " date_hour smallint NOT NULL,"
+    " date_minute smallint NOT NULL,"
+    " date_second smallint NOT NULL,"
+    " serial_number bigint NOT NULL,"
+    " bootloader_version smallint NOT NULL,"
+    " software_version bigint NOT NULL,"
+    " type_byte smallint NOT NULL,"
+    " sleep_copy bytea NOT NULL,"
+    " image bytea NOT NULL,"
+    " comment bytea NOT NULL,"
+    " PRIMARY KEY (name_serial, position))",
+};
+
+const char* const SelectRecord =
+    "SELECT format, format_extra, header_serial, owner_name, owner_surname, owner_address, type_code, id_year,"
+    " id_number, id_suffix, checksum FROM records WHERE name_serial = $1";
+const char* const SelectHistories =
+    "SELECT info_head, date_year, date_month, date_day, date_hour, date_minute, date_second, serial_number,"
+    " bootloader_version, software_version, type_byte, sleep_copy, image, comment"
+    " FROM histories WHERE name_serial = $1 ORDER BY position";
+
+std::uint32_t fileChecksum(std::string_view fileBytes)
+{
+    return byteio::getU32(reinterpret_cast<const unsigned char*>(fileBytes.data() + fileBytes.size() - 4));
+}
+
+std::uint32_t nameSerialOf(const RecordCaption& caption)
+{
+    return parseSerialHex(caption.key).value_or(0);
+}
+
+std::uint8_t byteOf(std::int64_t value)
+{
+    return static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+ServerRecordStore::ServerRecordStore(std::string uri) : uri_(std::move(uri)) {}
+
+ServerRecordStore::~ServerRecordStore() = default;
+
+bool ServerRecordStore::isServerUri(const std::string& text)
+{
+    return text.rfind(UriPrefix, 0) == 0 || text.rfind("postgres://", 0) == 0;
+}
+
+StoreResult ServerRecordStore::reach()
+{
+    std::string error;
+    if (connection_ && connection_->ensureConnected(error))
+        return StoreResult::ok();
+    if (!connection_) {
+        if (PgConnection::hasPassword(uri_))
+            return StoreResult::failed(Status::Refused, "the connection URI holds a password");
+        connection_ = PgConnection::connect(uri_, error);
+        if (connection_)
+            return StoreResult::ok();
+    }
+    return StoreResult::failed(Status::Unreachable, error);
+}
+
+StoreResult ServerRecordStore::failure(const PgResult& result, const std::string& what)
+{
+    const std::string reason = what + ": " + result.error();
+    rollback();
+    if (!connection_ || !connection_->connected())
+        return StoreResult::failed(Status::Unreachable, reason);
+    return StoreResult::failed(Status::Failed, reason);
+}
+
+void ServerRecordStore::rollback()
+{
+    if (connection_ && connection_->connected()) {
+        std::string ignored;
+        connection_->command("ROLLBACK", ignored);
+    }
+}
+
+StoreResult ServerRecordStore::open()
+{
+    if (PgConnection::hasPassword(uri_))
+        return StoreResult::failed(Status::Refused, "the connection URI holds a password");
+    if (StoreResult reached = reach(); !reached)
+        return reached;
+    const PgResult version = connection_->exec("SELECT max(version) FROM quorvane_schema");
+    if (!version.ok()) {
+        if (version.sqlState() == "42P01")
+            return StoreResult::failed(Status::Refused, uri_ + ": the database holds no Quorvane tables yet; "
+                                                               "quorvane-tool server init makes them");
+        return failure(version, uri_);
+    }
+    const std::int64_t found = version.integer(0, 0);
+    if (found > SchemaVersion)
+        return StoreResult::failed(Status::Refused, uri_ + ": the database has schema version "
+                                                        + std::to_string(found) + ", newer than this program knows ("
+                                                        + std::to_string(SchemaVersion) + ")");
+    if (found < SchemaVersion)
+        return StoreResult::failed(Status::Refused, uri_ + ": the database has schema version "
+                                                        + std::to_string(found)
+                                                        + "; quorvane-tool server init upgrades it");
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::initSchema(const std::string& uri)
+{
+    ServerRecordStore store(uri);
+    if (StoreResult reached = store.reach(); !reached)
+        return reached;
+    PgConnection& db = *store.connection_;
+    std::string error;
+    if (!db.command("BEGIN", error))
+        return StoreResult::failed(Status::Failed, error);
+    // One initialisation at a time, even from two PCs.
+    if (!db.command("SELECT pg_advisory_xact_lock(2026121001)", error)) {
+        store.rollback();
+        return StoreResult::failed(Status::Failed, error);
+    }
+    std::int64_t version = 0;
+    const PgResult existing = db.exec("SELECT to_regclass('quorvane_schema') IS NOT NULL");
+    if (!existing.ok())
+        return store.failure(existing, uri);
+    if (existing.integer(0, 0)) {
+        const PgResult current = db.exec("SELECT max(version) FROM quorvane_schema");
+        if (!current.ok())
+            return store.failure(current, uri);
+        version = current.integer(0, 0);
+    }
+    if (version > SchemaVersion) {
+        store.rollback();
+        return StoreResult::failed(Status::Refused, uri + ": the database has schema version " + std::to_string(version)
+                                                        + ", newer than this program knows");
+    }
+    if (version == 0) {
+        for (const char* statement : SchemaV1)
+            if (!db.command(statement, error)) {
+                store.rollback();
+                return StoreResult::failed(Status::Failed, error);
+            }
+    }
+    if (!db.command("COMMIT", error))
+        return StoreResult::failed(Status::Failed, error);
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::describe(std::string& serverVersion, long long& records)
+{
+    if (StoreResult reached = reach(); !reached)
+        return reached;
+    const PgResult version = connection_->exec("SELECT current_setting('server_version')");
+    if (!version.ok())
+        return failure(version, uri_);
+    // Text results would do as well; binary keeps one reader of results.
+    serverVersion = std::string(version.bytes(0, 0));
+    const PgResult count = connection_->exec("SELECT count(*) FROM records");
+    if (!count.ok())
+        return failure(count, uri_);
+    records = count.integer(0, 0);
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::list(std::vector<RecordCaption>& captions)
+{
+    captions.clear();
+    if (StoreResult reached = reach(); !reached)
+        return reached;
+    const PgResult rows = connection_->exec(
+        "SELECT name_serial, owner_name, owner_surname, owner_address, type_code, id_year, id_number, id_suffix,"
+        " serial_number, newest_has_alarms, history_count, checksum FROM records ORDER BY listed_order");
+    if (!rows.ok())
+        return failure(rows, uri_);
+    captions.reserve(static_cast<std::size_t>(rows.rows()));
+    for (int r = 0; r < rows.rows(); ++r) {
+        RecordCaption c;
+        c.key = serialHex(static_cast<std::uint32_t>(rows.integer(r, 0)));
+        c.owner.setName(cp1252ToUtf8(rows.bytes(r, 1)));
+        c.owner.setSurname(cp1252ToUtf8(rows.bytes(r, 2)));
+        c.owner.setAddress(cp1252ToUtf8(rows.bytes(r, 3)));
+        c.typeCode = byteOf(rows.integer(r, 4));
+        c.idYear = byteOf(rows.integer(r, 5));
+        c.idNumber = static_cast<std::uint32_t>(rows.integer(r, 6));
+        c.idSuffix = byteOf(rows.integer(r, 7));
+        c.serialNumber = static_cast<std::uint32_t>(rows.integer(r, 8));
+        c.newestHasAlarms = rows.integer(r, 9) != 0;
+        c.historyCount = static_cast<std::uint16_t>(rows.integer(r, 10));
+        c.checksum = static_cast<std::uint32_t>(rows.integer(r, 11));
+        captions.push_back(std::move(c));
+    }
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::readRecordFileBytes(std::uint32_t nameSerial, std::string& fileBytes)
+{
+    const PgResult head = connection_->exec(SelectRecord, {PgParam::int8(nameSerial)});
+    if (!head.ok())
+        return failure(head, uri_);
+    if (head.rows() == 0)
+        return StoreResult::failed(Status::NotFound, serialHex(nameSerial) + ": no such record on " + uri_);
+    const PgResult histories = connection_->exec(SelectHistories, {PgParam::int8(nameSerial)});
+    if (!histories.ok())
+        return failure(histories, uri_);
+    RecordRows rows;
+    rows.format = byteOf(head.integer(0, 0));
+    rows.formatExtra = std::string(head.bytes(0, 1));
+    rows.headerSerial = static_cast<std::uint32_t>(head.integer(0, 2));
+    rows.name = std::string(head.bytes(0, 3));
+    rows.surname = std::string(head.bytes(0, 4));
+    rows.address = std::string(head.bytes(0, 5));
+    rows.typeCode = byteOf(head.integer(0, 6));
+    rows.idYear = byteOf(head.integer(0, 7));
+    rows.idNumber = static_cast<std::uint32_t>(head.integer(0, 8));
+    rows.idSuffix = byteOf(head.integer(0, 9));
+    rows.histories.reserve(static_cast<std::size_t>(histories.rows()));
+    for (int r = 0; r < histories.rows(); ++r) {
+        HistoryRow h;
+        h.infoHead = std::string(histories.bytes(r, 0));
+        h.date = TVXLogTime(static_cast<std::uint16_t>(histories.integer(r, 1)), byteOf(histories.integer(r, 2)),
+                            byteOf(histories.integer(r, 3)), byteOf(histories.integer(r, 4)),
+                            byteOf(histories.integer(r, 5)), byteOf(histories.integer(r, 6)));
+        h.serialNumber = static_cast<std::uint32_t>(histories.integer(r, 7));
+        h.bootloaderVersion = byteOf(histories.integer(r, 8));
+        h.softwareVersion = static_cast<std::uint32_t>(histories.integer(r, 9));
+        h.typeByte = byteOf(histories.integer(r, 10));
+        h.sleepCopy = std::string(histories.bytes(r, 11));
+        h.image = std::string(histories.bytes(r, 12));
+        h.comment = std::string(histories.bytes(r, 13));
+        rows.histories.push_back(std::move(h));
+    }
+    try {
+        fileBytes = joinRecordFile(rows);
+    } catch (const TVXFormat_error& e) {
+        return StoreResult::failed(Status::Damaged, serialHex(nameSerial) + ": its rows hold no record: " + e.what());
+    }
+    if (fileChecksum(fileBytes) != static_cast<std::uint32_t>(head.integer(0, 10)))
+        return StoreResult::failed(Status::Damaged,
+                                   serialHex(nameSerial) + ": its rows do not rebuild the record they were written from");
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::readInSnapshot(RecordCaption& caption, std::string& bytes)
+{
+    if (StoreResult reached = reach(); !reached)
+        return reached;
+    std::string error;
+    if (!connection_->command("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", error))
+        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    StoreResult read = readRecordFileBytes(nameSerialOf(caption), bytes);
+    rollback();  // read only: nothing to keep
+    return read;
+}
+
+StoreResult ServerRecordStore::loadFile(RecordCaption& caption, std::string& bytes)
+{
+    StoreResult read = readInSnapshot(caption, bytes);
+    if (read)
+        caption.checksum = fileChecksum(bytes);
+    return read;
+}
+
+StoreResult ServerRecordStore::load(RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record)
+{
+    std::string bytes;
+    if (StoreResult read = readInSnapshot(caption, bytes); !read)
+        return read;
+    try {
+        record = readRecordFile(bytes);
+    } catch (const TVXException& e) {
+        return StoreResult::failed(Status::Damaged, caption.key + ": " + e.what());
+    }
+    caption.checksum = fileChecksum(bytes);
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::writeRows(std::uint32_t nameSerial, const RecordRows& rows,
+                                         const RecordCaption& caption, bool insert)
+{
+    const std::vector<PgParam> head {
+        PgParam::int8(nameSerial),
+        PgParam::int2(rows.format),
+        PgParam::bytea(rows.formatExtra),
+        PgParam::int8(rows.headerSerial),
+        PgParam::bytea(rows.name),
+        PgParam::bytea(rows.surname),
+        PgParam::bytea(rows.address),
+        PgParam::int2(rows.typeCode),
+        PgParam::int2(rows.idYear),
+        PgParam::int8(rows.idNumber),
+        PgParam::int2(rows.idSuffix),
+        PgParam::int8(caption.serialNumber),
+        PgParam::boolean(caption.newestHasAlarms),
+        PgParam::int4(caption.historyCount),
+        PgParam::int8(caption.checksum),
+    };
+    const char* const insertRecord =
+        "INSERT INTO records (name_serial, format, format_extra, header_serial, owner_name, owner_surname,"
+        " owner_address, type_code, id_year, id_number, id_suffix, serial_number, newest_has_alarms,"
+        " history_count, checksum) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15)"
+        " ON CONFLICT (name_serial) DO NOTHING";
+    const char* const updateRecord =
+        "UPDATE records SET format = $2, format_extra = $3, header_serial = $4, owner_name = $5,"
+        " owner_surname = $6, owner_address = $7, type_code = $8, id_year = $9, id_number = $10,"
+        " id_suffix = $11, serial_number = $12, newest_has_alarms = $13, history_count = $14, checksum = $15"
+        " WHERE name_serial = $1";
+    const PgResult written = connection_->exec(insert ? insertRecord : updateRecord, head);
+    if (!written.ok())
+        return failure(written, serialHex(nameSerial));
+    if (insert && written.affectedRows() == 0)
+        return StoreResult::failed(Status::Taken, serialHex(nameSerial));
+    if (!insert) {
+        const PgResult cleared =
+            connection_->exec("DELETE FROM histories WHERE name_serial = $1", {PgParam::int8(nameSerial)});
+        if (!cleared.ok())
+            return failure(cleared, serialHex(nameSerial));
+    }
+    for (std::size_t i = 0; i < rows.histories.size(); ++i) {
+        const HistoryRow& h = rows.histories[i];
+        const PgResult added = connection_->exec(
+            "INSERT INTO histories (name_serial, position, info_head, date_year, date_month, date_day, date_hour,"
+            " date_minute, date_second, serial_number, bootloader_version, software_version, type_byte,"
+            " sleep_copy, image, comment)"
+            " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16)",
+            {PgParam::int8(nameSerial), PgParam::int4(static_cast<std::int32_t>(i)), PgParam::bytea(h.infoHead),
+             PgParam::int4(h.date.year), PgParam::int2(h.date.month), PgParam::int2(h.date.day),
+             PgParam::int2(h.date.hour), PgParam::int2(h.date.minute), PgParam::int2(h.date.second),
+             PgParam::int8(h.serialNumber), PgParam::int2(h.bootloaderVersion), PgParam::int8(h.softwareVersion),
+             PgParam::int2(h.typeByte), PgParam::bytea(h.sleepCopy), PgParam::bytea(h.image),
+             PgParam::bytea(h.comment)});
+        if (!added.ok())
+            return failure(added, serialHex(nameSerial));
+    }
+    return StoreResult::ok();
+}
+
+namespace {
+
+// What a record is written as: its file's rows, and the caption columns.
+bool rowsOf(TVXMowerLog& record, RecordRows& rows, RecordCaption& caption, std::string& error)
+{
+    try {
+        const std::string bytes = writeRecordFile(record);
+        rows = splitRecordFile(bytes);
+        caption = captionOf(record);
+        caption.checksum = fileChecksum(bytes);
+        return true;
+    } catch (const TVXException& e) {
+        error = e.what();
+        return false;
+    }
+}
+
+}  // namespace
+
+StoreResult ServerRecordStore::save(RecordCaption& caption, TVXMowerLog& record)
+{
+    RecordRows rows;
+    RecordCaption written;
+    std::string error;
+    if (!rowsOf(record, rows, written, error))
+        return StoreResult::failed(Status::Failed, caption.key + ": " + error);
+    if (StoreResult reached = reach(); !reached)
+        return reached;
+    const std::uint32_t nameSerial = nameSerialOf(caption);
+    if (!connection_->command("BEGIN", error))
+        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    // The row lock makes two PCs that save one record take turns; the second
+    // finds the checksum changed and writes nothing.
+    const PgResult current =
+        connection_->exec("SELECT checksum FROM records WHERE name_serial = $1 FOR UPDATE", {PgParam::int8(nameSerial)});
+    if (!current.ok())
+        return failure(current, caption.key);
+    if (current.rows() == 0) {
+        rollback();
+        return StoreResult::failed(Status::NotFound, caption.key + ": no such record on " + uri_);
+    }
+    if (static_cast<std::uint32_t>(current.integer(0, 0)) != caption.checksum) {
+        rollback();
+        return StoreResult::failed(Status::Changed, caption.key + ": changed on another PC since it was read");
+    }
+    if (StoreResult done = writeRows(nameSerial, rows, written, false); !done)
+        return done;
+    if (!connection_->command("COMMIT", error))
+        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    caption.checksum = written.checksum;
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::create(TVXMowerLog& record, RecordCaption& caption)
+{
+    RecordRows rows;
+    RecordCaption written;
+    std::string error;
+    const std::uint32_t nameSerial = record.getSerialNumber();
+    if (!rowsOf(record, rows, written, error))
+        return StoreResult::failed(Status::Failed, serialHex(nameSerial) + ": " + error);
+    if (StoreResult reached = reach(); !reached)
+        return reached;
+    if (!connection_->command("BEGIN", error))
+        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = writeRows(nameSerial, rows, written, true); !done) {
+        rollback();
+        return done;
+    }
+    if (!connection_->command("COMMIT", error))
+        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    caption = written;
+    caption.key = serialHex(nameSerial);
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::fillEmptyWithFiles(const RecordFileSource& source)
+{
+    if (StoreResult opened = open(); !opened)
+        return opened;
+    std::string error;
+    if (!connection_->command("BEGIN", error))
+        return StoreResult::failed(Status::Failed, error);
+    // No other PC files into a database while it is being filled.
+    if (!connection_->command("LOCK TABLE records IN EXCLUSIVE MODE", error)) {
+        rollback();
+        return StoreResult::failed(Status::Failed, error);
+    }
+    const PgResult any = connection_->exec("SELECT count(*) FROM records");
+    if (!any.ok())
+        return failure(any, uri_);
+    if (any.integer(0, 0) != 0) {
+        rollback();
+        return StoreResult::failed(Status::Refused, uri_ + ": holds a database already ("
+                                                        + std::to_string(any.integer(0, 0)) + " records)");
+    }
+    std::uint32_t nameSerial = 0;
+    std::string bytes;
+    while (source(nameSerial, bytes)) {
+        RecordRows rows;
+        RecordCaption written;
+        try {
+            if (bytes.empty())
+                throw TVXFormat_error("no record to write");
+            rows = splitRecordFile(bytes);
+            written = readRecordCaption(bytes);
+        } catch (const TVXException& e) {
+            rollback();
+            return StoreResult::failed(Status::Refused, serialHex(nameSerial) + ": not a whole record: " + e.what());
+        }
+        StoreResult done = writeRows(nameSerial, rows, written, true);
+        if (!done) {
+            rollback();
+            if (done.status == Status::Taken)
+                done = StoreResult::failed(Status::Refused, serialHex(nameSerial) + ": two records of this name");
+            return done;
+        }
+    }
+    if (!connection_->command("COMMIT", error))
+        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    return StoreResult::ok();
+}
+
+DatabaseCheckReport ServerRecordStore::check()
+{
+    using Kind = DatabaseFinding::Kind;
+    DatabaseCheckReport report;
+    if (StoreResult opened = open(); !opened) {
+        report.findings.push_back({Kind::FolderUnreadable, uri_ + ": " + opened.reason});
+        return report;
+    }
+    std::vector<RecordCaption> captions;
+    if (StoreResult listed = list(captions); !listed) {
+        report.findings.push_back({Kind::FolderUnreadable, uri_ + ": " + listed.reason});
+        return report;
+    }
+    for (RecordCaption& caption : captions) {
+        std::string bytes;
+        const StoreResult read = readInSnapshot(caption, bytes);
+        if (!read) {
+            if (read.status == Status::NotFound)
+                continue;  // removed since it was listed
+            report.findings.push_back({read.status == Status::Damaged ? Kind::BadChecksum : Kind::Unreadable,
+                                       uri_ + ": record " + read.reason});
+            continue;
+        }
+        try {
+            RecordCaption rebuilt = readRecordCaption(bytes);
+            if (rebuilt.serialNumber != caption.serialNumber || rebuilt.historyCount != caption.historyCount
+                || rebuilt.newestHasAlarms != caption.newestHasAlarms || rebuilt.owner != caption.owner)
+                report.findings.push_back({Kind::Unreadable, uri_ + ": record " + caption.key
+                                                                 + ": its list columns differ from its rows"});
+        } catch (const TVXException& e) {
+            report.findings.push_back({Kind::Unreadable, uri_ + ": record " + caption.key + ": " + e.what()});
+        }
+    }
+    return report;
+}
+
+StoreResult ServerRecordStore::repair(const DatabaseCheckReport&)
+{
+    return StoreResult::failed(Status::Refused, uri_ + ": a server database is not repaired by this program; "
+                                                    "restore it from its backup (pg_dump)");
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Component/PgConnection.h"
+#include "Component/RecordStore.h"
+
+#include <memory>
+#include <string>
+
+struct RecordRows;
+
+// The database on a PostgreSQL server, shared by every PC of a workshop: a
+// row per record (keyed by the serial number that names it) and a row per
+// history, every byte of the record file kept, so that the file rebuilt from
+// them is the file they came from. Every change is one transaction; a record
+// changed by another PC since this one read it is never written over.
+// There is no lock of the whole database: many PCs work at once.
+class ServerRecordStore : public RecordStore {
+public:
+    // The schema this program knows; a server of a newer one is refused.
+    static constexpr int SchemaVersion = 1;
+
+    explicit ServerRecordStore(std::string uri);
+    ~ServerRecordStore() override;
+
+    // The URI as given (it never holds a password).
+    std::string location() const override { return uri_; }
+    // Connects and checks the schema: Refused for a URI that holds a password
+    // or a schema that is missing or newer than this program knows,
+    // Unreachable when the server cannot be reached.
+    StoreResult open() override;
+    StoreResult list(std::vector<RecordCaption>& captions) override;
+    StoreResult load(RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record) override;
+    StoreResult save(RecordCaption& caption, TVXMowerLog& record) override;
+    StoreResult create(TVXMowerLog& record, RecordCaption& caption) override;
+    StoreResult loadFile(RecordCaption& caption, std::string& fileBytes) override;
+    // All records in one transaction: a copy that fails leaves the server empty.
+    StoreResult fillEmptyWithFiles(const RecordFileSource& source) override;
+    // Rebuilds every record from its rows and checks it against its checksum.
+    DatabaseCheckReport check() override;
+    // A server database is mended with the server's own tools: Refused.
+    StoreResult repair(const DatabaseCheckReport& report) override;
+
+    // Creates the tables of a new database, or upgrades an older schema, in
+    // one transaction; run by the role that owns the database. Refused for a
+    // newer schema.
+    static StoreResult initSchema(const std::string& uri);
+    // The server's version and the number of its records, for a connection test.
+    StoreResult describe(std::string& serverVersion, long long& records);
+
+    static constexpr const char* UriPrefix = "postgresql://";
+    static bool isServerUri(const std::string& text);
+
+private:
+    // Connected (again, after a broken connection), or Unreachable.
+    StoreResult reach();
+    StoreResult failure(const PgResult& result, const std::string& what);
+    // The record's rows and caption columns, written in the open transaction.
+    StoreResult writeRows(std::uint32_t nameSerial, const RecordRows& rows, const RecordCaption& caption,
+                          bool insert);
+    StoreResult readInSnapshot(RecordCaption& caption, std::string& fileBytes);
+    StoreResult readRecordFileBytes(std::uint32_t nameSerial, std::string& fileBytes);
+    void rollback();
+
+    std::string uri_;
+    std::unique_ptr<PgConnection> connection_;
+};
