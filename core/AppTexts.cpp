@@ -138,6 +138,73 @@ TVXStringTable::LocalizedText texts(AppText text)
                 "beschadigd, verwijderd of vervangen. Er is niets naar geschreven:",
                 "Dieser Datensatz kann nicht mehr gelesen werden: seine Datei wurde seit dem Programmstart "
                 "beschädigt, entfernt oder ersetzt. Es wurde nichts hineingeschrieben:"};
+    case AppText::RecordChangedElsewhere:
+        return {"This record was changed on another PC since it was opened here. Nothing was overwritten: the "
+                "record now shows its new data.",
+                "Cette fiche a été modifiée sur un autre PC depuis son ouverture ici. Rien n'a été écrasé : la "
+                "fiche montre maintenant ses nouvelles données.",
+                "Questa scheda è stata modificata su un altro PC da quando è stata aperta qui. Nulla è stato "
+                "sovrascritto: la scheda mostra ora i nuovi dati.",
+                "Deze kaart is op een andere pc gewijzigd sinds ze hier werd geopend. Er is niets overschreven: "
+                "de kaart toont nu de nieuwe gegevens.",
+                "Dieser Datensatz wurde auf einem anderen PC geändert, seit er hier geöffnet wurde. Nichts wurde "
+                "überschrieben: der Datensatz zeigt jetzt die neuen Daten."};
+    case AppText::HistoryNotFiledSaveBin:
+        return {"The history read from the mower could not be filed. Save it as a .bin file, which File > Import "
+                "history (.bin) can file later?",
+                "L'historique lu dans la tondeuse n'a pas pu être classé. L'enregistrer dans un fichier .bin, que "
+                "Fichier > Importer historique (.bin) pourra classer plus tard ?",
+                "Lo storico letto dal rasaerba non ha potuto essere archiviato. Salvarlo in un file .bin, che "
+                "File > Importa storico (.bin) potrà archiviare più tardi?",
+                "De geschiedenis die uit de maaier is gelezen, kon niet worden opgeslagen. Als .bin-bestand "
+                "bewaren, dat Bestand > Historie importeren (.bin) later kan opslaan?",
+                "Der aus dem Mäher gelesene Verlauf konnte nicht abgelegt werden. Als .bin-Datei speichern, die "
+                "Datei > Historie importieren (.bin) später ablegen kann?"};
+    case AppText::ServerUnreachable:
+        return {"The database server cannot be reached. The database commands wait for it; the program connects "
+                "again by itself as soon as it answers:",
+                "Le serveur de base de données est injoignable. Les commandes de la base l'attendent ; le "
+                "programme se reconnecte de lui-même dès qu'il répond :",
+                "Il server del database non è raggiungibile. I comandi del database lo attendono; il programma si "
+                "ricollega da solo appena risponde:",
+                "De databaseserver is niet bereikbaar. De databaseopdrachten wachten erop; het programma maakt "
+                "zelf opnieuw verbinding zodra hij antwoordt:",
+                "Der Datenbankserver ist nicht erreichbar. Die Datenbankbefehle warten auf ihn; das Programm "
+                "verbindet sich von selbst neu, sobald er antwortet:"};
+    case AppText::ServerUnreachableStatus:
+        return {"Database server unreachable: %1", "Serveur de base de données injoignable : %1",
+                "Server del database non raggiungibile: %1", "Databaseserver niet bereikbaar: %1",
+                "Datenbankserver nicht erreichbar: %1"};
+    case AppText::ServerRefused:
+        return {"The database on the server cannot be used:", "La base de données du serveur ne peut pas être utilisée :",
+                "Il database sul server non può essere usato:", "De database op de server kan niet worden gebruikt:",
+                "Die Datenbank auf dem Server kann nicht verwendet werden:"};
+    case AppText::ServerPasswordInUri:
+        return {"The database server's address (DBSERVER) holds a password. A password belongs in the file "
+                "~/.pgpass or in a service file, never in the settings.",
+                "L'adresse du serveur de base de données (DBSERVER) contient un mot de passe. Un mot de passe se "
+                "met dans le fichier ~/.pgpass ou dans un fichier de service, jamais dans les réglages.",
+                "L'indirizzo del server del database (DBSERVER) contiene una password. Una password va nel file "
+                "~/.pgpass o in un file di servizio, mai nelle impostazioni.",
+                "Het adres van de databaseserver (DBSERVER) bevat een wachtwoord. Een wachtwoord hoort in het "
+                "bestand ~/.pgpass of in een servicebestand, nooit in de instellingen.",
+                "Die Adresse des Datenbankservers (DBSERVER) enthält ein Passwort. Ein Passwort gehört in die "
+                "Datei ~/.pgpass oder in eine Servicedatei, nie in die Einstellungen."};
+    case AppText::ServerReachedAgain:
+        return {"Database server reached again.", "Serveur de base de données de nouveau joignable.",
+                "Server del database di nuovo raggiungibile.", "Databaseserver weer bereikbaar.",
+                "Datenbankserver wieder erreichbar."};
+    case AppText::ServerConnectionLost:
+        return {"The connection to the database server broke: nothing was written. Try again once the server "
+                "answers:",
+                "La connexion au serveur de base de données a été rompue : rien n'a été écrit. Réessayez dès que "
+                "le serveur répond :",
+                "La connessione al server del database si è interrotta: non è stato scritto nulla. Riprovare "
+                "appena il server risponde:",
+                "De verbinding met de databaseserver is verbroken: er is niets geschreven. Probeer het opnieuw "
+                "zodra de server antwoordt:",
+                "Die Verbindung zum Datenbankserver ist abgebrochen: es wurde nichts geschrieben. Erneut "
+                "versuchen, sobald der Server antwortet:"};
     case AppText::InsertHistoryIdentity:
         return {"History of the mower with serial number %1, type %2",
                 "Historique de la tondeuse de numéro de série %1, type %2",

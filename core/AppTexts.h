@@ -31,6 +31,16 @@ enum class AppText {
     ImportConflict,  // serial number of one record, machine number of another
     RecordFileTaken,  // a new record's file name belongs to a loaded record
     RecordUnreadable,  // a record damaged, removed or replaced since start-up, when it is opened
+    RecordChangedElsewhere,  // a save refused: another PC changed the record since it was read
+    HistoryNotFiledSaveBin,  // a history read from a mower could not be filed: save it as a .bin file?
+
+    // the workshop database server
+    ServerUnreachable,      // the server cannot be reached: followed by the reason
+    ServerUnreachableStatus,  // the status line while the database commands wait for the server
+    ServerRefused,          // the server's database cannot be used (schema missing or newer): the reason follows
+    ServerPasswordInUri,    // DBSERVER holds a password
+    ServerReachedAgain,     // the status line once the server is back
+    ServerConnectionLost,   // an operation failed as the connection broke: the reason follows
     InsertHistoryIdentity,  // over the insert dialog's list: %1 the serial number, %2 the mower type
 
     // the windows and dialogs
