@@ -121,6 +121,32 @@ bool TVXMowerLog::mergeFrom(TVXMowerLog& other)
     return true;
 }
 
+void TVXMowerLog::replaceWith(TVXMowerLog&& other)
+{
+    std::map<TVXLogTime, std::unique_ptr<TVXLog>> histories;
+    for (auto& [date, history] : other.LogMap) {
+        const auto kept = LogMap.find(date);
+        if (kept == LogMap.end()) {
+            histories.emplace(date, std::move(history));
+            continue;
+        }
+        *kept->second = std::move(*history);
+        histories.emplace(date, std::move(kept->second));
+    }
+    LogMap = std::move(histories);
+    LogTimeVect = std::move(other.LogTimeVect);
+    idNumber = other.idNumber;
+    idSuffix = other.idSuffix;
+    idYear = other.idYear;
+    serialNumber = other.serialNumber;
+    softwareVersion = other.softwareVersion;
+    typeByte = other.typeByte;
+    bootloaderVersion = other.bootloaderVersion;
+    typeCode = other.typeCode;
+    owner = std::move(other.owner);
+    other = TVXMowerLog();
+}
+
 void TVXMowerLog::refreshCopiedFields()
 {
     if (LogMap.empty())

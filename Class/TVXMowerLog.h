@@ -86,6 +86,10 @@ public:
     bool readFrom(byteio::ByteReader& in);
     // Throws TVXWrite_error when writeTo would refuse the record.
     void checkWritable() const;
+    // Takes over the other record's content (a newer reading of the same
+    // record). A history whose date both hold stays the same object with the
+    // other's fields, so that views of it stay valid; the others go.
+    void replaceWith(TVXMowerLog&& other);
 
 private:
     void refreshCopiedFields();

@@ -14,6 +14,9 @@ public:
     virtual void showHistory(const TVXLogTime& date) = 0;
     // Copies the comment of every history tab back into its history.
     virtual void storeComments() = 0;
+    // The record was read again (it changed on another PC): show what it
+    // holds now, tabs and general data, keeping what the dealer is typing.
+    virtual void showRecord() {}
 };
 
 // Opens the window of a record. The window belongs to the factory and lives

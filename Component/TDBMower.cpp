@@ -105,22 +105,87 @@ const TVXMowerLog& TDBMower::GetMowerHandle() const
     return *mowerHandle;
 }
 
+StoreResult TDBMower::WriteRecord()
+{
+    if (!IsLoaded())
+        return StoreResult::failed(StoreResult::Status::Refused, "record not read, not written: " + caption_.key);
+    if (caption_.key.empty())
+        return StoreResult::failed(StoreResult::Status::Refused, "record without a file name not written: " + serialText);
+    StoreResult saved = owner.Store().save(caption_, *mowerHandle);
+    if (saved)
+        unsavedComments_.clear();
+    return saved;
+}
+
+void TDBMower::ReportStoreFailure(const StoreResult& result)
+{
+    using Status = StoreResult::Status;
+    CLogger& logger = CLogger::instance();
+    UserInteraction& user = owner.User();
+    switch (result.status) {
+    case Status::Ok:
+        return;
+    case Status::Refused:
+        // A record that was never read, or has no name: nothing to tell the dealer.
+        logger.log(result.reason);
+        return;
+    case Status::Changed:
+        logger.log("record changed on another PC, not written: " + result.reason);
+        user.messageBox(MsgType::Warning, appText(AppText::RecordChangedElsewhere), MbOK);
+        return;
+    case Status::Unreachable:
+        logger.log("database server connection lost: " + result.reason);
+        user.messageBox(MsgType::Error, appText(AppText::ServerConnectionLost) + "\n" + result.reason, MbOK);
+        return;
+    case Status::NotFound:
+    case Status::Damaged:
+    case Status::Replaced:
+        logger.log("record can no longer be read, nothing written to it: " + result.reason);
+        user.messageBox(MsgType::Error, appText(AppText::RecordUnreadable) + "\n" + result.reason, MbOK);
+        return;
+    default:
+        logger.log("error writing record file: " + result.reason);
+        user.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + result.reason, MbOK);
+        return;
+    }
+}
+
 bool TDBMower::SaveRecord()
 {
-    if (!IsLoaded()) {
-        CLogger::instance().log("record not read, not written: " + caption_.key);
-        return false;
-    }
-    if (caption_.key.empty()) {
-        CLogger::instance().log("record without a file name not written: " + serialText);
-        return false;
-    }
-    const StoreResult saved = owner.Store().save(caption_, *mowerHandle);
+    reloadedOnConflict_ = false;
+    const StoreResult saved = WriteRecord();
     if (saved)
         return true;
-    CLogger::instance().log("error writing record file: " + saved.reason);
-    owner.User().messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + saved.reason, MbOK);
+    if (saved.status == StoreResult::Status::Changed) {
+        if (!Reload())
+            return false;
+        reloadedOnConflict_ = true;
+    }
+    ReportStoreFailure(saved);
     return false;
+}
+
+bool TDBMower::Reload()
+{
+    if (!IsLoaded())
+        return EnsureLoaded();
+    std::unique_ptr<TVXMowerLog> fresh;
+    const StoreResult read = owner.Store().load(caption_, fresh);
+    if (!read) {
+        ReportStoreFailure(read);
+        return false;
+    }
+    mowerHandle->replaceWith(std::move(*fresh));
+    for (const auto& [date, comment] : unsavedComments_) {
+        const auto found = mowerHandle->logs().find(date);
+        if (found != mowerHandle->logs().end())
+            found->second->setComment(comment);
+    }
+    CLogger::instance().log("record read again: " + caption_.key);
+    ShowChange();
+    if (childForm)
+        childForm->showRecord();
+    return true;
 }
 
 bool TDBMower::SaveIfOpen()
@@ -128,7 +193,14 @@ bool TDBMower::SaveIfOpen()
     if (!childForm)
         return true;
     childForm->storeComments();
-    return SaveRecord();
+    StoreResult saved = WriteRecord();
+    // Changed elsewhere: the comments typed here go onto the record as it is now.
+    if (saved.status == StoreResult::Status::Changed && Reload()) {
+        childForm->storeComments();
+        saved = WriteRecord();
+    }
+    ReportStoreFailure(saved);
+    return bool(saved);
 }
 
 InsertResult TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
@@ -138,13 +210,23 @@ InsertResult TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
     if (!EnsureLoaded())
         return InsertResult::WriteFailed;
     const TVXLogTime date = history->getDate();
-    if (mowerHandle->logs().count(date))
-        return InsertResult::DateExists;
-    // The record files a copy: the caller keeps the history until it is on disk.
-    const std::string emptyRecord = EmptyRecordBytes();
-    mowerHandle->insertLog(std::make_unique<TVXLog>(*history));
-    if (!SaveRecord()) {
+    for (int attempt = 0;; ++attempt) {
+        if (mowerHandle->logs().count(date))
+            return InsertResult::DateExists;
+        // The record files a copy: the caller keeps the history until it is stored.
+        const std::string emptyRecord = EmptyRecordBytes();
+        mowerHandle->insertLog(std::make_unique<TVXLog>(*history));
+        const StoreResult saved = WriteRecord();
+        if (saved)
+            break;
         TakeBack({date}, emptyRecord);
+        // Another PC filed into the record meanwhile: this history joins what it holds now.
+        if (saved.status == StoreResult::Status::Changed && attempt < ConflictRetries) {
+            if (!Reload())
+                return InsertResult::WriteFailed;
+            continue;
+        }
+        ReportStoreFailure(saved);
         return InsertResult::WriteFailed;
     }
     history.reset();
@@ -160,19 +242,30 @@ bool TDBMower::MergeFrom(TVXMowerLog& other)
 {
     if (!EnsureLoaded())
         return false;
-    const std::size_t held = mowerHandle->insertionOrder().size();
-    const std::string emptyRecord = EmptyRecordBytes();
-    mowerHandle->mergeFrom(other);
-    const std::vector<TVXLogTime>& order = mowerHandle->insertionOrder();
-    const std::vector<TVXLogTime> merged(order.begin() + static_cast<std::ptrdiff_t>(held), order.end());
-    if (!merged.empty()) {
-        if (!SaveRecord()) {
-            for (const TVXLogTime& date : merged)
-                other.insertLog(std::make_unique<TVXLog>(mowerHandle->findLog(date)));
-            TakeBack(merged, emptyRecord);
-            return false;
+    std::vector<TVXLogTime> merged;
+    for (int attempt = 0;; ++attempt) {
+        const std::size_t held = mowerHandle->insertionOrder().size();
+        const std::string emptyRecord = EmptyRecordBytes();
+        mowerHandle->mergeFrom(other);
+        const std::vector<TVXLogTime>& order = mowerHandle->insertionOrder();
+        merged.assign(order.begin() + static_cast<std::ptrdiff_t>(held), order.end());
+        if (merged.empty())
+            break;
+        const StoreResult saved = WriteRecord();
+        if (saved) {
+            ShowChange();
+            break;
         }
-        ShowChange();
+        for (const TVXLogTime& date : merged)
+            other.insertLog(std::make_unique<TVXLog>(mowerHandle->findLog(date)));
+        TakeBack(merged, emptyRecord);
+        if (saved.status == StoreResult::Status::Changed && attempt < ConflictRetries) {
+            if (!Reload())
+                return false;
+            continue;
+        }
+        ReportStoreFailure(saved);
+        return false;
     }
     OpenRecord();
     // The window shows the whole record: the merged histories get their tabs.
@@ -246,6 +339,9 @@ bool TDBMower::ChangeOwnerData(const RecordInput& input, RecordVerdict& verdict)
         CLogger::instance().log("owner data changed: " + caption_.key);
         return true;
     }
+    // Changed on another PC meanwhile: the record shows that PC's data now.
+    if (reloadedOnConflict_)
+        return false;
     // The file keeps the old data: so does the record, and the dealer may try again.
     record.getOwner() = oldOwner;
     record.setTypeCode(oldType);
@@ -309,6 +405,7 @@ bool TDBMower::UpdateComment(const TVXLogTime& date, const std::string& comment)
     if (!stored || stored->size() > 0xFFFF)
         return false;
     found->second->setComment(comment);
+    unsavedComments_[date] = comment;
     return true;
 }
 

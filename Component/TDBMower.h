@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Class/RecordCaption.h"
+#include "Class/TVXLogTime.h"
 #include "Component/FolderRecordStore.h"
 #include "Component/TileLayout.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,8 +90,16 @@ public:
     bool IsLoaded() const { return mowerHandle && !placeholder_; }
     // Writes the record to its store, whole or not at all. A failure is
     // written to the trace log and shown to the user; the old record stays.
-    // A record that was never read is not written.
+    // A record that was never read is not written. When another PC changed
+    // the record since it was read, nothing is written: the record is read
+    // again and shown, and the dealer told so.
     bool SaveRecord();
+    // Reads the record again from its store (it changed on another PC) and
+    // shows it; comments changed here and not yet written are kept. False
+    // when it cannot be read (reported).
+    bool Reload();
+    // The last SaveRecord found the record changed on another PC, and read it again.
+    bool LastSaveFoundChange() const { return reloadedOnConflict_; }
     // Stores the window's comments and writes the record, when its window was
     // ever opened; false when that write failed (it was reported).
     bool SaveIfOpen();
@@ -185,11 +195,22 @@ private:
     const TVXMowerLog* Live() const { return IsLoaded() ? mowerHandle.get() : nullptr; }
     // Reads the record from the store; the reason when it cannot.
     StoreResult ReadFromStore() const;
+    // Writes the record; the store's result, nothing reported.
+    StoreResult WriteRecord();
+    // Tells the dealer (and the trace log) why a read or a write failed.
+    void ReportStoreFailure(const StoreResult& result);
+
+    // Filing into a record that other PCs change too: read again and tried
+    // once more, at most this often.
+    static constexpr int ConflictRetries = 5;
 
     TDBMowerList& owner;
     mutable RecordCaption caption_;  // its checksum follows what the store holds
     mutable std::unique_ptr<TVXMowerLog> mowerHandle;
     mutable bool placeholder_ = false;  // mowerHandle stands in for a record that did not read
+    // Comments changed here since the record was last written, by date.
+    std::map<TVXLogTime, std::string> unsavedComments_;
+    bool reloadedOnConflict_ = false;  // the last SaveRecord found the record changed elsewhere
     RecordWindow* childForm = nullptr;
     std::string nameText;
     std::string machineIdText;

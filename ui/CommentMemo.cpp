@@ -70,6 +70,16 @@ bool CommentMemo::isStorable() const
     return checkComment(utf8Of(toPlainText())).check == CommentCheck::Ok;
 }
 
+void CommentMemo::showStored(const QString& text)
+{
+    restoring_ = true;
+    setPlainText(text);
+    restoring_ = false;
+    accepted_ = toPlainText();
+    finished_ = accepted_;
+    document()->setModified(false);
+}
+
 void CommentMemo::judgeEdit()
 {
     if (restoring_)

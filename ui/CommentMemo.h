@@ -18,6 +18,9 @@ public:
     // all of them storable. A comment that came in longer is not, until it
     // has been shortened.
     bool isStorable() const;
+    // Shows a comment as it is stored now (read again from the database); the
+    // memo counts as untouched.
+    void showStored(const QString& text);
 
 signals:
     // An edit was kept.

@@ -499,7 +499,18 @@ void TChildForm::storeComments()
     for (int i = 0; i < historyTabCount(pages_); ++i) {
         TTVXLogTab* tab = tabAt(i);
         mower_.UpdateComment(tab->date(), tab->commentText());
+        tab->commentStored();
     }
+}
+
+void TChildForm::showRecord()
+{
+    // A memo the dealer has not touched shows the comment as it is now; one
+    // he is typing in keeps his text.
+    for (int i = 0; i < historyTabCount(pages_); ++i)
+        tabAt(i)->refreshComment();
+    showWholeRecord();
+    refreshGeneralInformation();
 }
 
 void TChildForm::changeOwnerDataClick()

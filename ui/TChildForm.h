@@ -40,6 +40,7 @@ public:
     void showHistory(const TVXLogTime& date) override;
     // Hands every tab's memo to the entry (no write: the caller writes).
     void storeComments() override;
+    void showRecord() override;
 
     QSize sizeHint() const override;
 

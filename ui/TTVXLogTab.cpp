@@ -134,6 +134,21 @@ std::string TTVXLogTab::commentText() const
     return memo == memoTextFromComment(comment) ? comment : commentFromMemoText(memo);
 }
 
+void TTVXLogTab::commentStored()
+{
+    if (memo_)
+        memo_->document()->setModified(false);
+}
+
+void TTVXLogTab::refreshComment()
+{
+    if (!memo_ || memo_->document()->isModified())
+        return;
+    const QString shown = QString::fromStdString(memoTextFromComment(history_.getComment()));
+    if (memo_->toPlainText() != shown)
+        memo_->showStored(shown);
+}
+
 QSize TTVXLogTab::machineSheetRoom() const
 {
     return machineScroll_ ? machineScroll_->size() : QSize();

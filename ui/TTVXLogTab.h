@@ -35,6 +35,11 @@ public:
     // the history's own comment, byte for byte, while the memo shows it
     // unchanged or the tab was never built.
     std::string commentText() const;
+    // The memo's text went into the history: it counts as untouched again.
+    void commentStored();
+    // Shows the history's comment as it is now, unless the dealer changed the
+    // memo since it was last stored.
+    void refreshComment();
 
     // The room the "Machine information" sheet has now, and the room at
     // which every group shows its contents whole without the sheet

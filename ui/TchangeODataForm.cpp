@@ -17,14 +17,10 @@ TchangeODataForm::TchangeODataForm(TDBMower& mower, UserInteraction& user, QWidg
     setObjectName("changeODataForm");
     setWindowTitle(QString::fromStdString(table.getMessageText(Msg::OwnerDataTitle)));
 
-    const TVXMowerLog& record = mower_.GetMowerHandle();
     fields_ = new MachineIdFields(this);
     fields_->setTitles(Msg::OwnerDataFirstname, Msg::OwnerDataLastname, Msg::OwnerDataAddress,
                        Msg::OwnerDataMachineNumber);
-    fields_->setOwner(record.getOwner().getName(), record.getOwner().getSurname(),
-                      memoTextOfAddress(record.getOwner().getAddress()));
-    fields_->setTypeCode(record.getTypeCode());
-    fields_->setMachineNumber(record.getIdYear(), record.getIdNumber());
+    showRecordData();
 
     QPushButton* save = fields_->layOutDialog(*this, "chgeButt", table.getMessageText(Msg::OwnerDataSave));
     connect(save, &QPushButton::clicked, this, &TchangeODataForm::saveClick);
@@ -37,7 +33,22 @@ void TchangeODataForm::saveClick()
         done(MrOk);
         return;
     }
+    // Changed on another PC meanwhile (the entry said so): the fields show
+    // that PC's data, for the dealer to change again if he still means to.
+    if (mower_.LastSaveFoundChange()) {
+        showRecordData();
+        return;
+    }
     fields_->showRefusal(verdict, user_);  // nothing to show after a failed write: the entry reported it
+}
+
+void TchangeODataForm::showRecordData()
+{
+    const TVXMowerLog& record = mower_.GetMowerHandle();
+    fields_->setOwner(record.getOwner().getName(), record.getOwner().getSurname(),
+                      memoTextOfAddress(record.getOwner().getAddress()));
+    fields_->setTypeCode(record.getTypeCode());
+    fields_->setMachineNumber(record.getIdYear(), record.getIdNumber());
 }
 
 void TchangeODataForm::reject()

@@ -23,6 +23,9 @@ private slots:
     void saveClick();
 
 private:
+    // The record's owner data as they are now.
+    void showRecordData();
+
     TDBMower& mower_;
     UserInteraction& user_;
     MachineIdFields* fields_ = nullptr;
