@@ -18,8 +18,10 @@ void FolderIndex::load()
 {
     names_.clear();
     byLowerName_.clear();
+    exactNames_.clear();
     loaded_ = true;
     DIR* dir = ::opendir(folder_.empty() ? "/" : folder_.c_str());
+    readable_ = dir != nullptr;
     if (!dir)
         return;
     while (const dirent* entry = ::readdir(dir)) {
@@ -30,16 +32,29 @@ void FolderIndex::load()
         byLowerName_.emplace(lowerAscii(name), name);
     }
     ::closedir(dir);
+    exactNames_.reserve(names_.size());
+    for (const std::string& name : names_)
+        exactNames_.insert(name);
 }
 
 std::optional<std::string> FolderIndex::find(const std::string& name)
 {
     if (!loaded_)
         load();
+    // The name itself first: a folder may hold it in two cases.
+    if (exactNames_.count(name))
+        return name;
     const auto it = byLowerName_.find(lowerAscii(name));
     if (it == byLowerName_.end())
         return std::nullopt;
     return it->second;
+}
+
+bool FolderIndex::readable()
+{
+    if (!loaded_)
+        load();
+    return readable_;
 }
 
 const std::vector<std::string>& FolderIndex::names()

@@ -2,7 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // The names of a folder, found ignoring the case of ASCII letters. The folder
@@ -17,6 +19,8 @@ public:
     std::optional<std::string> find(const std::string& name);
     // Every entry name of the folder but "." and "..".
     const std::vector<std::string>& names();
+    // Whether the folder could be listed (it is read now if need be).
+    bool readable();
     // Forgets what was read, after the folder changed.
     void invalidate() { loaded_ = false; }
 
@@ -25,6 +29,8 @@ private:
 
     std::string folder_;
     bool loaded_ = false;
+    bool readable_ = false;
     std::vector<std::string> names_;
     std::unordered_map<std::string, std::string> byLowerName_;
+    std::unordered_set<std::string_view> exactNames_;  // views into names_
 };

@@ -22,14 +22,6 @@
 
 namespace {
 
-std::string lowerAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 std::string fileNameOf(const std::string& path)
 {
     return std::filesystem::path(path).filename().string();
@@ -94,12 +86,17 @@ StoreResult FolderRecordStore::list(std::vector<RecordCaption>& captions)
         result.warning = appText(AppText::CheckerWriteFailed) + "\n" + checker_.LastError();
     }
 
-    std::unordered_set<std::string> seen;
+    std::unordered_set<std::uint32_t> seen;
+    seen.reserve(files.size());
+    keyBySerial_.reserve(keyBySerial_.size() + files.size());
     captions.reserve(files.size());
     std::string bytes;
-    for (const std::string& path : files) {
+    for (std::string& path : files) {
+        // The checker's paths end in a record file name (of any case).
+        const auto serial = path.size() < 12 ? std::nullopt
+                                             : serialOfRecordFileName(std::string_view(path).substr(path.size() - 12));
         // Two entries for one file would write over each other's changes.
-        if (!seen.insert(path).second) {
+        if (!serial || !seen.insert(*serial).second) {
             logger.log("listed twice in the db checker: " + path);
             continue;
         }
@@ -111,8 +108,8 @@ StoreResult FolderRecordStore::list(std::vector<RecordCaption>& captions)
         }
         try {
             RecordCaption caption = readRecordCaption(bytes);
-            caption.key = path;
-            keyByLowerName_[lowerAscii(fileNameOf(path))] = path;
+            keyBySerial_[*serial] = path;
+            caption.key = std::move(path);
             captions.push_back(std::move(caption));
         } catch (const TVXCrc_error&) {
             logger.log(path + " corrupted (CRC)");
@@ -219,7 +216,7 @@ StoreResult FolderRecordStore::create(TVXMowerLog& record, RecordCaption& captio
 
     // A listed record whose newest history came from another mower keeps the
     // file of its first serial number: that file is not free.
-    if (const auto taken = keyByLowerName_.find(lowerAscii(name)); taken != keyByLowerName_.end())
+    if (const auto taken = keyBySerial_.find(serial); taken != keyBySerial_.end())
         return StoreResult::failed(StoreResult::Status::Taken, taken->second);
     // A file of that name that did not load (damaged, or not in the checker)
     // is kept under another name rather than overwritten.
@@ -235,7 +232,7 @@ StoreResult FolderRecordStore::create(TVXMowerLog& record, RecordCaption& captio
     caption = captionOf(record);
     caption.key = path;
     caption.checksum = checksum;
-    keyByLowerName_[lowerAscii(name)] = path;
+    keyBySerial_[serial] = path;
     if (!checker_.IsListed(serial) && !checker_.AddEntry(serialHex(serial))) {
         CLogger::instance().log("cannot add a db checker entry: " + checker_.LastError());
         result.warning = appText(AppText::CheckerWriteFailed) + "\n" + checker_.LastError();

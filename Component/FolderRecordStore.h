@@ -66,8 +66,8 @@ private:
     OpenMode mode_;
     DatabaseLock lock_;
     TVXCheckDir checker_;
-    // The records of the list by their file name in lower case: a new record
-    // may not take one of these names.
-    std::unordered_map<std::string, std::string> keyByLowerName_;
+    // The records of the list by the serial number of their file name: a new
+    // record may not take one of these names.
+    std::unordered_map<std::uint32_t, std::string> keyBySerial_;
     LeftoverRemoval removal_;
 };

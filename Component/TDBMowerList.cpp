@@ -63,8 +63,10 @@ void TDBMowerList::Arrange()
 {
     if (observer_)
         observer_->scrollToTop();
+    // The caption of a record not read since start-up cannot have changed.
     for (const auto& mower : entries)
-        mower->RefreshCaptions();
+        if (mower->IsLoaded())
+            mower->RefreshCaptions();
 
     // Keys are built once per entry, not once per comparison.
     struct Keyed {

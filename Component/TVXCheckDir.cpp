@@ -52,20 +52,16 @@ std::vector<std::string> TVXCheckDir::GetFileList()
 
 std::string TVXCheckDir::FindRecordFile(std::uint32_t serial, FolderIndex& folder) const
 {
-    const std::string name = recordFileName(serial);
-    const std::string path = joinPath(dataDir, name);
-    // A look-up of the name only: opening every file here as well as in the
-    // loader would cost a database of thousands of records noticeably.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        return path;
-    if (errno != ENOENT) {
-        // It may be there but cannot be reached: the loader says so in the
-        // trace log, and the entry stays so that the record is not forgotten.
-        return path;
-    }
-    if (const auto onDisk = folder.find(name))
+    // One reading of the folder costs a database of thousands of records far
+    // less than a look-up of each name; it also finds a name of another case.
+    if (const auto onDisk = folder.find(recordFileName(serial)))
         return joinPath(dataDir, *onDisk);
+    if (!folder.readable()) {
+        // The folder cannot be listed: the loader tries the name and says in
+        // the trace log why it cannot be read, and the entry stays so that the
+        // record is not forgotten.
+        return joinPath(dataDir, recordFileName(serial));
+    }
     return {};
 }
 
@@ -80,6 +76,8 @@ bool TVXCheckDir::ReadCheckFile()
     }
     checkBytes_ = bytes;
     FolderIndex folder(dataDir);
+    listedSerials_.clear();
+    listed_.reserve(bytes.size() / EntrySize);
     for (const Entry& entry : DecodeEntries(bytes)) {
         if (!entry.valid())
             continue;
@@ -87,6 +85,7 @@ bool TVXCheckDir::ReadCheckFile()
         if (path.empty())
             continue;
         fileList.push_back(std::move(path));
+        listedSerials_.push_back(entry.serial);
         listed_.insert(entry.serial);
     }
     rewriteFailed_ = !WriteCheckFile();
@@ -97,14 +96,8 @@ bool TVXCheckDir::WriteCheckFile()
 {
     std::string bytes;
     bytes.reserve(fileList.size() * EntrySize);
-    for (const std::string& path : fileList) {
-        std::string name = std::filesystem::path(path).filename().string();
-        const auto dot = name.find('.');
-        if (dot != std::string::npos)
-            name.erase(dot, 4);
-        if (const auto serial = parseSerialHex(name))
-            bytes += EncodeEntry(*serial);
-    }
+    for (const std::uint32_t serial : listedSerials_)
+        bytes += EncodeEntry(serial);
     if (bytes == checkBytes_)
         return true;
     const WriteResult written = writeFileAtomically(CheckFilePath(), bytes);

@@ -77,6 +77,7 @@ private:
     std::string checkDir;
     std::string checkFileName = DefaultFileName;
     std::vector<std::string> fileList;
+    std::vector<std::uint32_t> listedSerials_;  // in step with fileList
 
     std::unordered_set<std::uint32_t> listed_;
     std::string checkBytes_;  // the checker as it is on disk

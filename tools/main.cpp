@@ -26,6 +26,8 @@ void usage(std::FILE* out = stderr)
                "                                                postgresql:// URI); --repair for a folder\n"
                "  copy SOURCE TARGET                            copy a whole database into an empty one\n"
                "  server init URI                               make or upgrade a server database's tables\n"
+               "  import DB FILE...                             file .bin histories and import .dat record\n"
+               "                                                files into a database (folder or URI)\n"
                "  sample DBDIR --records N [--seed S] [--bin FILE.bin] [--tvf FILE.TVF]\n"
                "                                                write a made-up database (and sample files)\n"
                "  report FILE.dat [--history N] [--lang N] --out REPORT.pdf\n"
@@ -61,6 +63,8 @@ int main(int argc, char** argv)
             return runServer(args);
         if (command == "copy")
             return runCopy(args);
+        if (command == "import")
+            return runImport(args);
         if (command == "report") {
 #ifdef QUORVANE_WITH_REPORT
             return runReport(args);
