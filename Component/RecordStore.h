@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,16 @@ public:
     // record file that does not read whole is refused too.
     virtual StoreResult fillEmptyWithFiles(const RecordFileSource& source) = 0;
     StoreResult fillEmpty(const RecordSource& source);
+
+    // For a database that other PCs change at the same time: whether it
+    // holds a record of that machine identity now, and the caption of the
+    // record whose newest history came from that mower. Nothing where the
+    // list read at start-up is the whole truth (a folder under its lock).
+    virtual std::optional<bool> machineExists(std::uint8_t, std::uint8_t, std::uint32_t, std::uint8_t)
+    {
+        return std::nullopt;
+    }
+    virtual std::optional<RecordCaption> recordOfMower(std::uint32_t) { return std::nullopt; }
 
     // A read-only inspection, and the repair of what it found.
     virtual DatabaseCheckReport check() = 0;

@@ -207,33 +207,69 @@ StoreResult ServerRecordStore::describe(std::string& serverVersion, long long& r
     return StoreResult::ok();
 }
 
+namespace {
+
+const char* const SelectCaptions =
+    "SELECT name_serial, owner_name, owner_surname, owner_address, type_code, id_year, id_number, id_suffix,"
+    " serial_number, newest_has_alarms, history_count, checksum FROM records";
+
+RecordCaption captionOfRow(const PgResult& rows, int r)
+{
+    RecordCaption c;
+    c.key = serialHex(static_cast<std::uint32_t>(rows.integer(r, 0)));
+    c.owner.setName(cp1252ToUtf8(rows.bytes(r, 1)));
+    c.owner.setSurname(cp1252ToUtf8(rows.bytes(r, 2)));
+    c.owner.setAddress(cp1252ToUtf8(rows.bytes(r, 3)));
+    c.typeCode = byteOf(rows.integer(r, 4));
+    c.idYear = byteOf(rows.integer(r, 5));
+    c.idNumber = static_cast<std::uint32_t>(rows.integer(r, 6));
+    c.idSuffix = byteOf(rows.integer(r, 7));
+    c.serialNumber = static_cast<std::uint32_t>(rows.integer(r, 8));
+    c.newestHasAlarms = rows.integer(r, 9) != 0;
+    c.historyCount = static_cast<std::uint16_t>(rows.integer(r, 10));
+    c.checksum = static_cast<std::uint32_t>(rows.integer(r, 11));
+    return c;
+}
+
+}  // namespace
+
+std::optional<bool> ServerRecordStore::machineExists(std::uint8_t typeCode, std::uint8_t idYear,
+                                                     std::uint32_t idNumber, std::uint8_t idSuffix)
+{
+    if (!reach())
+        return std::nullopt;
+    const PgResult found = connection_->exec(
+        "SELECT EXISTS (SELECT 1 FROM records WHERE type_code = $1 AND id_year = $2 AND id_number = $3"
+        " AND id_suffix = $4)",
+        {PgParam::int2(typeCode), PgParam::int2(idYear), PgParam::int8(idNumber), PgParam::int2(idSuffix)});
+    if (!found.ok() || found.rows() != 1)
+        return std::nullopt;
+    return found.integer(0, 0) != 0;
+}
+
+std::optional<RecordCaption> ServerRecordStore::recordOfMower(std::uint32_t serialNumber)
+{
+    if (!reach())
+        return std::nullopt;
+    const std::string sql = std::string(SelectCaptions) + " WHERE serial_number = $1 ORDER BY listed_order DESC LIMIT 1";
+    const PgResult found = connection_->exec(sql.c_str(), {PgParam::int8(serialNumber)});
+    if (!found.ok() || found.rows() != 1)
+        return std::nullopt;
+    return captionOfRow(found, 0);
+}
+
 StoreResult ServerRecordStore::list(std::vector<RecordCaption>& captions)
 {
     captions.clear();
     if (StoreResult reached = reach(); !reached)
         return reached;
-    const PgResult rows = connection_->exec(
-        "SELECT name_serial, owner_name, owner_surname, owner_address, type_code, id_year, id_number, id_suffix,"
-        " serial_number, newest_has_alarms, history_count, checksum FROM records ORDER BY listed_order");
+    const std::string sql = std::string(SelectCaptions) + " ORDER BY listed_order";
+    const PgResult rows = connection_->exec(sql.c_str());
     if (!rows.ok())
         return failure(rows, uri_);
     captions.reserve(static_cast<std::size_t>(rows.rows()));
-    for (int r = 0; r < rows.rows(); ++r) {
-        RecordCaption c;
-        c.key = serialHex(static_cast<std::uint32_t>(rows.integer(r, 0)));
-        c.owner.setName(cp1252ToUtf8(rows.bytes(r, 1)));
-        c.owner.setSurname(cp1252ToUtf8(rows.bytes(r, 2)));
-        c.owner.setAddress(cp1252ToUtf8(rows.bytes(r, 3)));
-        c.typeCode = byteOf(rows.integer(r, 4));
-        c.idYear = byteOf(rows.integer(r, 5));
-        c.idNumber = static_cast<std::uint32_t>(rows.integer(r, 6));
-        c.idSuffix = byteOf(rows.integer(r, 7));
-        c.serialNumber = static_cast<std::uint32_t>(rows.integer(r, 8));
-        c.newestHasAlarms = rows.integer(r, 9) != 0;
-        c.historyCount = static_cast<std::uint16_t>(rows.integer(r, 10));
-        c.checksum = static_cast<std::uint32_t>(rows.integer(r, 11));
-        captions.push_back(std::move(c));
-    }
+    for (int r = 0; r < rows.rows(); ++r)
+        captions.push_back(captionOfRow(rows, r));
     return StoreResult::ok();
 }
 
@@ -480,9 +516,12 @@ StoreResult ServerRecordStore::fillEmptyWithFiles(const RecordFileSource& source
     while (source(nameSerial, bytes)) {
         RecordRows rows;
         RecordCaption written;
+        if (bytes.empty()) {
+            // The source could not give its record.
+            rollback();
+            return StoreResult::failed(Status::Failed, serialHex(nameSerial) + ": no record to write");
+        }
         try {
-            if (bytes.empty())
-                throw TVXFormat_error("no record to write");
             rows = splitRecordFile(bytes);
             written = readRecordCaption(bytes);
         } catch (const TVXException& e) {

@@ -35,6 +35,9 @@ public:
     StoreResult loadFile(RecordCaption& caption, std::string& fileBytes) override;
     // All records in one transaction: a copy that fails leaves the server empty.
     StoreResult fillEmptyWithFiles(const RecordFileSource& source) override;
+    std::optional<bool> machineExists(std::uint8_t typeCode, std::uint8_t idYear, std::uint32_t idNumber,
+                                      std::uint8_t idSuffix) override;
+    std::optional<RecordCaption> recordOfMower(std::uint32_t serialNumber) override;
     // Rebuilds every record from its rows and checks it against its checksum.
     DatabaseCheckReport check() override;
     // A server database is mended with the server's own tools: Refused.

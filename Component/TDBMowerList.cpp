@@ -168,10 +168,27 @@ void TDBMowerList::SortByMachineId()
     Arrange();
 }
 
+TDBMower* TDBMowerList::CatchUpWithMower(std::uint32_t serial)
+{
+    // A record made on another PC since start-up joins the list.
+    const std::optional<RecordCaption> caption = store_->recordOfMower(serial);
+    if (!caption)
+        return nullptr;
+    for (const auto& mower : entries)
+        if (mower->GetFileName() == caption->key)
+            return nullptr;
+    entries.push_back(std::make_unique<TDBMower>(*caption, *this));
+    TDBMower* added = entries.back().get();
+    Arrange();
+    return added;
+}
+
 InsertResult TDBMowerList::InsertLog(std::unique_ptr<TVXLog>& history)
 {
     if (!history)
         return InsertResult::NoRecord;
+    if (!FindBySerial(history->getSerialNumber()))
+        CatchUpWithMower(history->getSerialNumber());
     for (const auto& mower : entries) {
         if (mower->GetSerial() != history->getSerialNumber())
             continue;
@@ -235,8 +252,10 @@ bool TDBMowerList::MachineExists(std::uint8_t typeCode, std::uint8_t idYear, std
                                  std::uint8_t idSuffix) const
 {
     const std::string id = buildMachineId(typeCode, idYear, idNumber, idSuffix);
-    return std::any_of(entries.begin(), entries.end(),
-                       [&](const auto& mower) { return mower->GetMachineIdText() == id; });
+    if (std::any_of(entries.begin(), entries.end(), [&](const auto& mower) { return mower->GetMachineIdText() == id; }))
+        return true;
+    // Another PC may have made that machine's record meanwhile.
+    return store_->machineExists(typeCode, idYear, idNumber, idSuffix).value_or(false);
 }
 
 TDBMower* TDBMowerList::FindBySerial(std::uint32_t serial) const

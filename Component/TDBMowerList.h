@@ -122,6 +122,9 @@ public:
 
 private:
     void CreateEntries(const std::vector<RecordCaption>& captions);
+    // The record of that mower that another PC made since the list was read,
+    // added to the list; null when there is none.
+    TDBMower* CatchUpWithMower(std::uint32_t serial);
     void PlaceTiles();
 
     void BuildSearchKeys();
