@@ -41,6 +41,10 @@ struct StoreResult {
     static StoreResult failed(Status status, std::string reason) { return {status, std::move(reason), {}}; }
 };
 
+// What the dealer is told of a failed read or write, in his language: the
+// message of its kind with the reason under it.
+std::string storeFailureText(const StoreResult& result, bool reading = false);
+
 // Hands over the records of a database one by one for RecordStore::fillEmpty:
 // the serial number that names the record and the record; false when done.
 using RecordSource = std::function<bool(std::uint32_t& nameSerial, std::unique_ptr<TVXMowerLog>& record)>;

@@ -523,7 +523,9 @@ StoreResult ServerRecordStore::fillEmptyWithFiles(const RecordFileSource& source
         }
         try {
             rows = splitRecordFile(bytes);
-            written = readRecordCaption(bytes);
+            // Bytes after the last history are no part of the record: the
+            // checksum is that of the file the rows rebuild.
+            written = readRecordCaption(joinRecordFile(rows));
         } catch (const TVXException& e) {
             rollback();
             return StoreResult::failed(Status::Refused, serialHex(nameSerial) + ": not a whole record: " + e.what());

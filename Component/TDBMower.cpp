@@ -74,8 +74,7 @@ bool TDBMower::EnsureLoaded()
         return true;
     const StoreResult result = ReadFromStore();
     if (!result) {
-        CLogger::instance().log("record can no longer be read, nothing written to it: " + result.reason);
-        owner.User().messageBox(MsgType::Error, appText(AppText::RecordUnreadable) + "\n" + result.reason, MbOK);
+        ReportStoreFailure(result, true);
         return false;
     }
     RefreshCaptions();
@@ -117,7 +116,7 @@ StoreResult TDBMower::WriteRecord()
     return saved;
 }
 
-void TDBMower::ReportStoreFailure(const StoreResult& result)
+void TDBMower::ReportStoreFailure(const StoreResult& result, bool reading)
 {
     using Status = StoreResult::Status;
     CLogger& logger = CLogger::instance();
@@ -131,23 +130,22 @@ void TDBMower::ReportStoreFailure(const StoreResult& result)
         return;
     case Status::Changed:
         logger.log("record changed on another PC, not written: " + result.reason);
-        user.messageBox(MsgType::Warning, appText(AppText::RecordChangedElsewhere), MbOK);
+        user.messageBox(MsgType::Warning, storeFailureText(result), MbOK);
         return;
     case Status::Unreachable:
         logger.log("database server connection lost: " + result.reason);
-        user.messageBox(MsgType::Error, appText(AppText::ServerConnectionLost) + "\n" + result.reason, MbOK);
-        return;
+        break;
     case Status::NotFound:
     case Status::Damaged:
     case Status::Replaced:
         logger.log("record can no longer be read, nothing written to it: " + result.reason);
-        user.messageBox(MsgType::Error, appText(AppText::RecordUnreadable) + "\n" + result.reason, MbOK);
-        return;
+        break;
     default:
-        logger.log("error writing record file: " + result.reason);
-        user.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + result.reason, MbOK);
-        return;
+        logger.log((reading ? "record can no longer be read, nothing written to it: " : "error writing record file: ")
+                   + result.reason);
+        break;
     }
+    user.messageBox(MsgType::Error, storeFailureText(result, reading), MbOK);
 }
 
 bool TDBMower::SaveRecord()
@@ -172,7 +170,7 @@ bool TDBMower::Reload()
     std::unique_ptr<TVXMowerLog> fresh;
     const StoreResult read = owner.Store().load(caption_, fresh);
     if (!read) {
-        ReportStoreFailure(read);
+        ReportStoreFailure(read, true);
         return false;
     }
     mowerHandle->replaceWith(std::move(*fresh));

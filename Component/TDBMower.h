@@ -198,7 +198,7 @@ private:
     // Writes the record; the store's result, nothing reported.
     StoreResult WriteRecord();
     // Tells the dealer (and the trace log) why a read or a write failed.
-    void ReportStoreFailure(const StoreResult& result);
+    void ReportStoreFailure(const StoreResult& result, bool reading = false);
 
     // Filing into a record that other PCs change too: read again and tried
     // once more, at most this often.

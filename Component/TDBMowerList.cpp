@@ -236,7 +236,7 @@ bool TDBMowerList::CreateRecord(std::unique_ptr<TVXMowerLog>& record)
     }
     if (!created) {
         CLogger::instance().log("error writing record file: " + created.reason);
-        user_.messageBox(MsgType::Error, appText(AppText::RecordSaveFailed) + "\n" + created.reason, MbOK);
+        user_.messageBox(MsgType::Error, storeFailureText(created), MbOK);
         return false;
     }
     entries.push_back(std::make_unique<TDBMower>(std::move(record), stored, *this));

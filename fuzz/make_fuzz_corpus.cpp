@@ -4,6 +4,7 @@
 // the trace log) and a few hand-made variants a dealer's files may hold. The
 // same files come out on every run; fuzz/corpus/ holds what it wrote.
 #include "fuzz/CheckerFolder.h"
+#include "fuzz/FuzzSample.h"
 
 #include "Class/ByteIO.h"
 #include "Class/Checksum.h"
@@ -267,6 +268,84 @@ void recordCaptions()
     put(target, "alarm-past-the-listed-events.dat", writeRecordFile(outside));
 }
 
+// Four bytes after a record file that change the rows fuzz_record_rows reads
+// from it (see `amend` there): 0 info head, 1 sleep-range copy, 2 image of
+// history a resized; 3 a text made long; 4 the bytes after the format
+// resized; 5 the format set; 6 history a repeated; 7 more histories than a
+// file can count.
+std::string change(std::uint8_t op, std::uint8_t a, std::uint8_t b, std::uint8_t c)
+{
+    return {char(op), char(a), char(b), char(c)};
+}
+
+void recordRows()
+{
+    // Record files (their rows rebuild them), and record files followed by
+    // changes that make rows no file can hold, or rows at the edge of what
+    // one holds.
+    const std::string target = "fuzz_record_rows";
+
+    TVXMowerLog owned;
+    owned.getOwner().setName("Lef\xC3\xA8vre");
+    owned.getOwner().setSurname("H\xC3\xA9l\xC3\xA8ne");
+    owned.getOwner().setAddress("12, rue des \xC3\x89" "coles\n25000 Besan\xC3\xA7on\n");
+    owned.setTypeCode(0x04);
+    owned.setIdYear(9);
+    owned.setIdNumber(4711);
+    owned.setIdSuffix('B');
+    const std::string noHistory = writeRecordFile(owned);
+    put(target, "no-history.dat", noHistory);
+
+    // The type byte 0x00 is stored as it is; the reader adds the code 0x20.
+    TVXMowerLog typed;
+    typed.getOwner().setName("Garnier");
+    typed.setTypeCode(0x20);
+    typed.insertLog(history(4, 0x00, TVXLogTime(2012, 6, 1, 8, 0, 0), 20));
+    typed.insertLog(history(5, 0x24, TVXLogTime(2013, 6, 1, 8, 0, 0), 20));
+    typed.logs().begin()->second->setComment("Roue arri\xC3\xA8re chang\xC3\xA9" "e");
+    const std::string twoHistories = writeRecordFile(typed);
+    put(target, "type-code-0x20-type-byte-0x00.dat", twoHistories);
+
+    TVXMowerLog one;
+    one.getOwner().setName("Smith");
+    one.insertLog(history(3, 0x24, TVXLogTime(2011, 4, 2, 9, 15, 0), 60));
+    std::string format2 = writeRecordFile(one);
+    format2.resize(format2.size() - 4);
+    format2[0] = 2;
+    format2.insert(1, "\xDE\xAD\xBE\xEF", 4);
+    format2 = withCrc(format2);
+    put(target, "format-2.dat", format2);
+
+    // Bytes after the last history: the rows leave them out.
+    std::string trailing = noHistory.substr(0, noHistory.size() - 4) + std::string("\x00\x00\x00\x00\x00\x00", 6);
+    put(target, "bytes-after-the-last-history.dat", withCrc(trailing));
+
+    // A field of each kind the wrong size, in the first or the second history.
+    put(target, "info-head-5-bytes.dat", twoHistories + change(0, 0, 5, 0x10));
+    put(target, "sleep-copy-13-bytes.dat", twoHistories + change(1, 1, 13, 0x7F));
+    put(target, "image-1-byte-short.dat", twoHistories + change(2, 0, 0xFF, 0));
+    put(target, "image-1-byte-long.dat", twoHistories + change(2, 1, 1, 0xAA));
+    // Texts of 65535 bytes are held, of 65536 not.
+    put(target, "name-65535-bytes.dat", noHistory + change(3, 0, 0, 2));
+    put(target, "address-65536-bytes.dat", noHistory + change(3, 0, 2, 3));
+    put(target, "comment-65535-bytes.dat", twoHistories + change(3, 1, 3, 2));
+    put(target, "comment-65537-bytes.dat", twoHistories + change(3, 0, 3, 4));
+    // Format 2 without its four bytes, format 1 with them, format 255 with them.
+    put(target, "format-2-no-bytes-after.dat", format2 + change(4, 0, 0, 0));
+    put(target, "format-1-bytes-after.dat", format2 + change(5, 1, 0, 0));
+    put(target, "format-255.dat", format2 + change(5, 0xFF, 0, 0));
+    // Histories repeated (a date twice is held), and 65536 of them.
+    put(target, "history-repeated.dat", twoHistories + change(6, 1, 2, 0));
+    // The change applies to one input in 16, chosen by the input's digest.
+    for (unsigned c = 0; c < 256; ++c) {
+        const std::string many = noHistory + change(7, 0, 0, std::uint8_t(c));
+        if (fuzzsample::digest(reinterpret_cast<const std::uint8_t*>(many.data()), many.size()) % 16 == 0) {
+            put(target, "65536-histories.dat", many);
+            break;
+        }
+    }
+}
+
 void historyImages()
 {
     const std::string target = "fuzz_history_image";
@@ -420,6 +499,7 @@ int main(int argc, char** argv)
     root = argv[1];
     recordFiles();
     recordCaptions();
+    recordRows();
     historyImages();
     binHistories();
     checkers();
