@@ -10,6 +10,7 @@ packages=(
     libsimpleini-dev
     libgtest-dev libgmock-dev
     zlib1g-dev
+    postgresql-15 libpq-dev
     clang libclang-rt-dev
     dpkg-dev desktop-file-utils appstream
     poppler-utils optipng lintian
@@ -26,5 +27,11 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# The tests run throwaway clusters of their own (scripts/pg-cluster.sh): the
+# server package is not to make and start a system-wide cluster.
+if [[ " ${missing[*]} " == *" postgresql-15 "* ]]; then
+    $sudo mkdir -p /etc/postgresql-common/createcluster.d
+    echo "create_main_cluster = false" | $sudo tee /etc/postgresql-common/createcluster.d/no-main-cluster.conf >/dev/null
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
