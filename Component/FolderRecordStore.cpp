@@ -229,7 +229,7 @@ StoreResult FolderRecordStore::create(TVXMowerLog& record, RecordCaption& captio
     StoreResult result = writeRecordAt(path, record, &checksum);
     if (!result)
         return result;
-    caption = captionOf(record);
+    caption = ::captionOf(record);
     caption.key = path;
     caption.checksum = checksum;
     keyBySerial_[serial] = path;

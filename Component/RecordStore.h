@@ -45,6 +45,24 @@ struct StoreResult {
 // message of its kind with the reason under it.
 std::string storeFailureText(const StoreResult& result, bool reading = false);
 
+// One change of the journal of a database that keeps one.
+struct JournalEntry {
+    std::int64_t change = 0;  // its number, rising with time
+    std::string at;           // "2026-12-10 17:42:05", the server's local time
+    std::string pc;           // the computer it was made on
+    std::string user;         // the account on that computer
+    std::string record;       // the key of the record (its serial number)
+    std::string kind;         // see ChangeDescription
+    std::string detail;
+    std::int64_t undoes = 0;  // the change it undid, or 0
+    bool hasBefore = false;   // the record as it was before is kept (not for a creation)
+};
+
+struct JournalQuery {
+    std::string record;  // a serial number in hexadecimal; empty: every record
+    std::string since;   // "YYYY-MM-DD"; empty: from the start
+};
+
 // Hands over the records of a database one by one for RecordStore::fillEmpty:
 // the serial number that names the record and the record; false when done.
 using RecordSource = std::function<bool(std::uint32_t& nameSerial, std::unique_ptr<TVXMowerLog>& record)>;
@@ -102,6 +120,49 @@ public:
         return std::nullopt;
     }
     virtual std::optional<RecordCaption> recordOfMower(std::uint32_t) { return std::nullopt; }
+
+    // Changes made by other programs on the same database. A socket that
+    // becomes readable when one is announced (-1: none ever are); the keys of
+    // the records changed since the last call, each once; `missed` when
+    // announcements may have been lost (a broken connection): the caller then
+    // lists again.
+    virtual int changeSocket() { return -1; }
+    virtual std::vector<std::string> takeChanges(bool& missed)
+    {
+        missed = false;
+        return {};
+    }
+    // The caption of one record as it is now; NotFound when it is gone.
+    virtual StoreResult captionOf(const std::string& key, RecordCaption& caption)
+    {
+        (void)key;
+        (void)caption;
+        return StoreResult::failed(StoreResult::Status::Refused, location() + ": reads captions at start-up only");
+    }
+
+    // The journal of every change, where the store keeps one.
+    virtual bool keepsJournal() const { return false; }
+    virtual StoreResult journal(const JournalQuery& query, std::vector<JournalEntry>& entries)
+    {
+        (void)query;
+        entries.clear();
+        return StoreResult::failed(StoreResult::Status::Refused, location() + ": keeps no journal of changes");
+    }
+    // The record file as it was before a change.
+    virtual StoreResult stateBefore(std::int64_t change, std::string& fileBytes)
+    {
+        (void)change;
+        (void)fileBytes;
+        return StoreResult::failed(StoreResult::Status::Refused, location() + ": keeps no journal of changes");
+    }
+    // Puts the record back as it was before the change (a record the change
+    // created is removed), itself journalled; `done` is the new entry.
+    virtual StoreResult undo(std::int64_t change, JournalEntry& done)
+    {
+        (void)change;
+        (void)done;
+        return StoreResult::failed(StoreResult::Status::Refused, location() + ": keeps no journal of changes");
+    }
 
     // A read-only inspection, and the repair of what it found.
     virtual DatabaseCheckReport check() = 0;

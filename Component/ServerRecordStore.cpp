@@ -10,54 +10,13 @@
 #include "core/Cp1252.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
 using Status = StoreResult::Status;
-
-// Each statement of the schema, in order; version 1.
-const char* const SchemaV1[] = {
-    "CREATE TABLE quorvane_schema (version integer NOT NULL)",
-    "INSERT INTO quorvane_schema (version) VALUES (1)",
-    // One row per record: the record file's header, byte for byte, and what
-    // the list shows of it, so that a start-up reads no history.
-    "CREATE TABLE records ("
-    " name_serial bigint PRIMARY KEY CHECK (name_serial BETWEEN 0 AND 4294967295),"
-    " listed_order bigint GENERATED ALWAYS AS IDENTITY UNIQUE,"
-    " format smallint NOT NULL,"
-    " format_extra bytea NOT NULL,"
-    " header_serial bigint NOT NULL,"
-    " owner_name bytea NOT NULL,"
-    " owner_surname bytea NOT NULL,"
-    " owner_address bytea NOT NULL,"
-    " type_code smallint NOT NULL,"
-    " id_year smallint NOT NULL,"
-    " id_number bigint NOT NULL,"
-    " id_suffix smallint NOT NULL,"
-    " serial_number bigint NOT NULL,"
-    " newest_has_alarms boolean NOT NULL,"
-    " history_count integer NOT NULL,"
-    " checksum bigint NOT NULL)",
-    // One row per history, in the order of the record file.
-    "CREATE TABLE histories ("
-    " name_serial bigint NOT NULL REFERENCES records (name_serial) ON DELETE CASCADE,"
-    " position integer NOT NULL,"
-    " info_head bytea NOT NULL,"
-    " date_year integer NOT NULL,"
-    " date_month smallint NOT NULL,"
-    " date_day smallint NOT NULL,"
-    " date_hour smallint NOT NULL,"
-    " date_minute smallint NOT NULL,"
-    " date_second smallint NOT NULL,"
-    " serial_number bigint NOT NULL,"
-    " bootloader_version smallint NOT NULL,"
-    " software_version bigint NOT NULL,"
-    " type_byte smallint NOT NULL,"
-    " sleep_copy bytea NOT NULL,"
-    " image bytea NOT NULL,"
-    " comment bytea NOT NULL,"
-    " PRIMARY KEY (name_serial, position))",
-};
 
 const char* const SelectRecord =
     "SELECT format, format_extra, header_serial, owner_name, owner_surname, owner_address, type_code, id_year,"
@@ -84,7 +43,20 @@ std::uint8_t byteOf(std::int64_t value)
 
 }  // namespace
 
-ServerRecordStore::ServerRecordStore(std::string uri) : uri_(std::move(uri)) {}
+ServerRecordStore::ServerRecordStore(std::string uri) : uri_(std::move(uri))
+{
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) == 0)
+        pc_ = host;
+    if (const passwd* account = ::getpwuid(::geteuid()))
+        osUser_ = account->pw_name;
+    else if (const char* user = std::getenv("USER"))
+        osUser_ = user;
+    if (pc_.empty())
+        pc_ = "?";
+    if (osUser_.empty())
+        osUser_ = "?";
+}
 
 ServerRecordStore::~ServerRecordStore() = default;
 
@@ -96,8 +68,17 @@ bool ServerRecordStore::isServerUri(const std::string& text)
 StoreResult ServerRecordStore::reach()
 {
     std::string error;
-    if (connection_ && connection_->ensureConnected(error))
+    if (connection_ && connection_->connected())
         return StoreResult::ok();
+    if (connection_ && connection_->ensureConnected(error)) {
+        // A new session: it listens no more, and what was announced meanwhile is lost.
+        missedChanges_ = true;
+        if (listening_) {
+            listening_ = false;
+            listen();
+        }
+        return StoreResult::ok();
+    }
     if (!connection_) {
         if (PgConnection::hasPassword(uri_))
             return StoreResult::failed(Status::Refused, "the connection URI holds a password");
@@ -147,10 +128,10 @@ StoreResult ServerRecordStore::open()
         return StoreResult::failed(Status::Refused, uri_ + ": the database has schema version "
                                                         + std::to_string(found)
                                                         + "; quorvane-tool server init upgrades it");
-    return StoreResult::ok();
+    return listen();
 }
 
-StoreResult ServerRecordStore::initSchema(const std::string& uri)
+StoreResult ServerRecordStore::initSchema(const std::string& uri, int target)
 {
     ServerRecordStore store(uri);
     if (StoreResult reached = store.reach(); !reached)
@@ -179,13 +160,13 @@ StoreResult ServerRecordStore::initSchema(const std::string& uri)
         return StoreResult::failed(Status::Refused, uri + ": the database has schema version " + std::to_string(version)
                                                         + ", newer than this program knows");
     }
-    if (version == 0) {
-        for (const char* statement : SchemaV1)
+    // One step at a time: a database of any earlier version keeps every record.
+    for (int from = static_cast<int>(version); from < target; ++from)
+        for (const char* statement : serverschema::stepFrom(from))
             if (!db.command(statement, error)) {
                 store.rollback();
                 return StoreResult::failed(Status::Failed, error);
             }
-    }
     if (!db.command("COMMIT", error))
         return StoreResult::failed(Status::Failed, error);
     return StoreResult::ok();
@@ -256,6 +237,21 @@ std::optional<RecordCaption> ServerRecordStore::recordOfMower(std::uint32_t seri
     if (!found.ok() || found.rows() != 1)
         return std::nullopt;
     return captionOfRow(found, 0);
+}
+
+StoreResult ServerRecordStore::captionOf(const std::string& key, RecordCaption& caption)
+{
+    if (StoreResult reached = reach(); !reached)
+        return reached;
+    const std::uint32_t nameSerial = parseSerialHex(key).value_or(0);
+    const std::string sql = std::string(SelectCaptions) + " WHERE name_serial = $1";
+    const PgResult found = connection_->exec(sql.c_str(), {PgParam::int8(nameSerial)});
+    if (!found.ok())
+        return failure(found, key);
+    if (found.rows() != 1)
+        return StoreResult::failed(Status::NotFound, key + ": no such record on " + uri_);
+    caption = captionOfRow(found, 0);
+    return StoreResult::ok();
 }
 
 StoreResult ServerRecordStore::list(std::vector<RecordCaption>& captions)
@@ -460,6 +456,15 @@ StoreResult ServerRecordStore::save(RecordCaption& caption, TVXMowerLog& record)
         rollback();
         return StoreResult::failed(Status::Changed, caption.key + ": changed on another PC since it was read");
     }
+    // The journal keeps the record as it was, to list and undo the change.
+    std::string beforeBytes;
+    if (StoreResult read = readRecordFileBytes(nameSerial, beforeBytes); !read) {
+        rollback();
+        return read;
+    }
+    const RecordRows before = splitRecordFile(beforeBytes);
+    if (StoreResult journalled = journalChange(nameSerial, &beforeBytes, &before, &rows, 0); !journalled)
+        return journalled;
     if (StoreResult done = writeRows(nameSerial, rows, written, false); !done)
         return done;
     if (!connection_->command("COMMIT", error))
@@ -484,6 +489,8 @@ StoreResult ServerRecordStore::create(TVXMowerLog& record, RecordCaption& captio
         rollback();
         return done;
     }
+    if (StoreResult journalled = journalChange(nameSerial, nullptr, nullptr, &rows, 0); !journalled)
+        return journalled;
     if (!connection_->command("COMMIT", error))
         return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
     caption = written;

@@ -2,6 +2,7 @@
 
 #include "Component/PgConnection.h"
 #include "Component/RecordStore.h"
+#include "Component/ServerSchema.h"
 
 #include <memory>
 #include <string>
@@ -17,7 +18,7 @@ struct RecordRows;
 class ServerRecordStore : public RecordStore {
 public:
     // The schema this program knows; a server of a newer one is refused.
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = serverschema::Newest;
 
     explicit ServerRecordStore(std::string uri);
     ~ServerRecordStore() override;
@@ -45,8 +46,17 @@ public:
 
     // Creates the tables of a new database, or upgrades an older schema, in
     // one transaction; run by the role that owns the database. Refused for a
-    // newer schema.
-    static StoreResult initSchema(const std::string& uri);
+    // newer schema. `version` below the newest makes an older schema (tests
+    // of the upgrade).
+    static StoreResult initSchema(const std::string& uri, int version = SchemaVersion);
+
+    int changeSocket() override;
+    std::vector<std::string> takeChanges(bool& missed) override;
+    StoreResult captionOf(const std::string& key, RecordCaption& caption) override;
+    bool keepsJournal() const override { return true; }
+    StoreResult journal(const JournalQuery& query, std::vector<JournalEntry>& entries) override;
+    StoreResult stateBefore(std::int64_t change, std::string& fileBytes) override;
+    StoreResult undo(std::int64_t change, JournalEntry& done) override;
     // The server's version and the number of its records, for a connection test.
     StoreResult describe(std::string& serverVersion, long long& records);
 
@@ -61,9 +71,19 @@ private:
     StoreResult writeRows(std::uint32_t nameSerial, const RecordRows& rows, const RecordCaption& caption,
                           bool insert);
     StoreResult readInSnapshot(RecordCaption& caption, std::string& fileBytes);
+    // In the open transaction: the journal entry of a change and its
+    // announcement to the other PCs, sent when the transaction commits.
+    StoreResult journalChange(std::uint32_t nameSerial, const std::string* beforeBytes, const RecordRows* before,
+                              const RecordRows* after, std::int64_t undoes, std::int64_t* change = nullptr);
+    StoreResult listen();
     StoreResult readRecordFileBytes(std::uint32_t nameSerial, std::string& fileBytes);
     void rollback();
 
     std::string uri_;
     std::unique_ptr<PgConnection> connection_;
+    std::string pc_;
+    std::string osUser_;
+    bool listening_ = false;
+    // The connection broke since the last takeChanges: announcements may be lost.
+    bool missedChanges_ = false;
 };

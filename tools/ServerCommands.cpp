@@ -6,6 +6,7 @@
 #include "tools/ToolFailure.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -85,5 +86,72 @@ int runCopy(const std::vector<std::string>& args)
     if (!filled)
         return toolFailure(args[1] + ": nothing copied: " + (failure.empty() ? filled.reason : failure));
     std::printf("copied %zu records from %s to %s\n", captions.size(), args[0].c_str(), args[1].c_str());
+    return 0;
+}
+
+namespace {
+
+std::string journalLine(const JournalEntry& e)
+{
+    std::string line = std::to_string(e.change) + "  " + e.at + "  " + e.record + "  " + e.kind;
+    if (!e.detail.empty())
+        line += "  " + e.detail;
+    line += "  (" + e.user + "@" + e.pc + ")";
+    return line;
+}
+
+}  // namespace
+
+// quorvane-tool journal DB [--record SERIAL] [--since DATE]: every change, one
+// line each, oldest first, each starting with its number.
+int runJournal(const std::vector<std::string>& args)
+{
+    JournalQuery query;
+    std::string database;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--record" && i + 1 < args.size()) {
+            query.record = args[++i];
+        } else if (arg == "--since" && i + 1 < args.size()) {
+            query.since = args[++i];
+            if (query.since.size() != 10 || query.since[4] != '-' || query.since[7] != '-') {
+                std::fputs("quorvane-tool: --since takes a date YYYY-MM-DD\n", stderr);
+                return 2;
+            }
+        } else if (!arg.empty() && arg[0] != '-' && database.empty()) {
+            database = arg;
+        } else {
+            database.clear();
+            break;
+        }
+    }
+    if (database.empty()) {
+        std::fputs("usage: quorvane-tool journal DB [--record SERIAL] [--since YYYY-MM-DD]\n", stderr);
+        return 2;
+    }
+    std::unique_ptr<RecordStore> store = makeRecordStore(database);
+    std::vector<JournalEntry> entries;
+    if (const StoreResult listed = store->journal(query, entries); !listed)
+        return toolFailure(listed.reason);
+    for (const JournalEntry& e : entries)
+        std::printf("%s\n", journalLine(e).c_str());
+    return 0;
+}
+
+// quorvane-tool undo DB CHANGE: the record as it was before that change.
+int runUndo(const std::vector<std::string>& args)
+{
+    char* end = nullptr;
+    const long long change = args.size() == 2 ? std::strtoll(args[1].c_str(), &end, 10) : 0;
+    if (args.size() != 2 || change <= 0 || !end || *end != '\0') {
+        std::fputs("usage: quorvane-tool undo DB CHANGE   (CHANGE: a number that quorvane-tool journal lists)\n",
+                   stderr);
+        return 2;
+    }
+    std::unique_ptr<RecordStore> store = makeRecordStore(args[0]);
+    JournalEntry done;
+    if (const StoreResult undone = store->undo(change, done); !undone)
+        return toolFailure(undone.reason);
+    std::printf("%s\n", journalLine(done).c_str());
     return 0;
 }

@@ -13,6 +13,8 @@ int runCheck(const std::vector<std::string>& args);
 int runSample(const std::vector<std::string>& args);
 int runServer(const std::vector<std::string>& args);
 int runCopy(const std::vector<std::string>& args);
+int runJournal(const std::vector<std::string>& args);
+int runUndo(const std::vector<std::string>& args);
 int runImport(const std::vector<std::string>& args);
 // Only in a build with the user interface: the PDF writer is Qt's.
 int runReport(const std::vector<std::string>& args);

@@ -26,6 +26,8 @@ void usage(std::FILE* out = stderr)
                "                                                postgresql:// URI); --repair for a folder\n"
                "  copy SOURCE TARGET                            copy a whole database into an empty one\n"
                "  server init URI                               make or upgrade a server database's tables\n"
+               "  journal DB [--record SERIAL] [--since DATE]   a server database's changes, oldest first\n"
+               "  undo DB CHANGE                                the record as it was before that change\n"
                "  import DB FILE...                             file .bin histories and import .dat record\n"
                "                                                files into a database (folder or URI)\n"
                "  sample DBDIR --records N [--seed S] [--bin FILE.bin] [--tvf FILE.TVF]\n"
@@ -63,6 +65,10 @@ int main(int argc, char** argv)
             return runServer(args);
         if (command == "copy")
             return runCopy(args);
+        if (command == "journal")
+            return runJournal(args);
+        if (command == "undo")
+            return runUndo(args);
         if (command == "import")
             return runImport(args);
         if (command == "report") {
