@@ -81,6 +81,45 @@ bool TDBMower::EnsureLoaded()
     return true;
 }
 
+bool TDBMower::CaptionChanged(const RecordCaption& caption)
+{
+    if (caption.checksum == caption_.checksum)
+        return false;
+    if (IsLoaded())
+        return Reload();
+    const std::string key = caption_.key;
+    caption_ = caption;
+    caption_.key = key;
+    if (RefreshCaptions())
+        owner.Arrange();
+    else
+        owner.NotifyChanged(*this);
+    return true;
+}
+
+InsertResult TDBMower::RestoreHistory(std::int64_t change, const TVXLogTime& date)
+{
+    std::string bytes;
+    const StoreResult read = owner.Store().stateBefore(change, bytes);
+    if (!read) {
+        ReportStoreFailure(read, true);
+        return InsertResult::NoRecord;
+    }
+    std::unique_ptr<TVXLog> history;
+    try {
+        const std::unique_ptr<TVXMowerLog> before = readRecordFile(bytes);
+        const auto found = before->logs().find(date);
+        if (found == before->logs().end())
+            return InsertResult::NoRecord;
+        history = std::make_unique<TVXLog>(*found->second);
+    } catch (const TVXException& e) {
+        ReportStoreFailure(StoreResult::failed(StoreResult::Status::Damaged, e.what()), true);
+        return InsertResult::NoRecord;
+    }
+    CLogger::instance().log("history restored from change " + std::to_string(change) + ": " + caption_.key);
+    return InsertLog(history);
+}
+
 TVXMowerLog& TDBMower::GetMowerHandle()
 {
     return const_cast<TVXMowerLog&>(std::as_const(*this).GetMowerHandle());

@@ -98,6 +98,15 @@ public:
     // shows it; comments changed here and not yet written are kept. False
     // when it cannot be read (reported).
     bool Reload();
+    // The record as the store lists it now, after another PC changed it: a
+    // record in memory is read again (its window shows it), one that is not
+    // takes the new caption. True when anything changed.
+    bool CaptionChanged(const RecordCaption& caption);
+    // Files again, into this record, the history of that date as it was
+    // before a change of the journal (a history deleted by mistake). The
+    // results are those of InsertLog; NoRecord when the journal holds no
+    // such history.
+    InsertResult RestoreHistory(std::int64_t change, const TVXLogTime& date);
     // The last SaveRecord found the record changed on another PC, and read it again.
     bool LastSaveFoundChange() const { return reloadedOnConflict_; }
     // Stores the window's comments and writes the record, when its window was

@@ -183,6 +183,62 @@ TDBMower* TDBMowerList::CatchUpWithMower(std::uint32_t serial)
     return added;
 }
 
+TDBMower* TDBMowerList::FindByKey(const std::string& key) const
+{
+    for (const auto& mower : entries)
+        if (mower->GetFileName() == key)
+            return mower.get();
+    return nullptr;
+}
+
+bool TDBMowerList::CatchUp()
+{
+    bool missed = false;
+    const std::vector<std::string> keys = store_->takeChanges(missed);
+    std::vector<RecordCaption> captions;
+    if (missed) {
+        if (!store_->list(captions))
+            return false;  // the next announcement or reconnection tries again
+    } else {
+        for (const std::string& key : keys) {
+            RecordCaption caption;
+            const StoreResult read = store_->captionOf(key, caption);
+            if (read)
+                captions.push_back(std::move(caption));
+            else if (read.status == StoreResult::Status::NotFound)
+                RemoveUnopened(key);
+        }
+    }
+    bool changed = false;
+    bool added = false;
+    for (const RecordCaption& caption : captions) {
+        TDBMower* mower = FindByKey(caption.key);
+        if (!mower) {
+            entries.push_back(std::make_unique<TDBMower>(caption, *this));
+            added = true;
+        } else {
+            changed = mower->CaptionChanged(caption) || changed;
+        }
+    }
+    if (added)
+        Arrange();
+    return added || changed;
+}
+
+void TDBMowerList::RemoveUnopened(const std::string& key)
+{
+    // A record removed elsewhere (the undo of its creation) leaves the list;
+    // one whose window is open stays until the end of the run.
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        if ((*it)->GetFileName() != key || (*it)->GetChildForm())
+            continue;
+        CLogger::instance().log("record removed on another PC: " + key);
+        entries.erase(it);
+        Arrange();
+        return;
+    }
+}
+
 InsertResult TDBMowerList::InsertLog(std::unique_ptr<TVXLog>& history)
 {
     if (!history)

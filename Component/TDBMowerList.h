@@ -84,6 +84,13 @@ public:
     // The last entry whose record has all four values, or null.
     TDBMower* FindByIdentity(std::uint8_t typeCode, std::uint8_t idYear, std::uint8_t idSuffix,
                              std::uint32_t idNumber) const;
+    // Brings the list in line with the changes that other PCs made and the
+    // store announced: a changed record's tile, and its window when it is
+    // open (what the dealer is typing stays); a new record's tile; all of
+    // it listed again when announcements were missed (a broken connection).
+    // True when anything changed.
+    bool CatchUp();
+    TDBMower* FindByKey(const std::string& key) const;
     // Writes every record whose window was opened; false when any write failed.
     bool SaveAll();
     // Asks the view to repaint the list.
@@ -125,6 +132,7 @@ private:
     // The record of that mower that another PC made since the list was read,
     // added to the list; null when there is none.
     TDBMower* CatchUpWithMower(std::uint32_t serial);
+    void RemoveUnopened(const std::string& key);
     void PlaceTiles();
 
     void BuildSearchKeys();

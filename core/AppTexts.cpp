@@ -205,6 +205,68 @@ TVXStringTable::LocalizedText texts(AppText text)
                 "zodra de server antwoordt:",
                 "Die Verbindung zum Datenbankserver ist abgebrochen: es wurde nichts geschrieben. Erneut "
                 "versuchen, sobald der Server antwortet:"};
+    case AppText::RecordChangedWhileTyping:
+        return {"This record was changed on another PC. The window shows it as it is now; the comment you are "
+                "typing is kept.",
+                "Cette fiche a été modifiée sur un autre PC. La fenêtre la montre telle qu'elle est maintenant ; le "
+                "commentaire que vous tapez est conservé.",
+                "Questa scheda è stata modificata su un altro PC. La finestra la mostra com'è ora; il commento "
+                "che state scrivendo è conservato.",
+                "Deze kaart is op een andere pc gewijzigd. Het venster toont ze zoals ze nu is; de opmerking die "
+                "u typt, blijft bewaard.",
+                "Dieser Datensatz wurde auf einem anderen PC geändert. Das Fenster zeigt ihn, wie er jetzt ist; "
+                "der Kommentar, den Sie gerade schreiben, bleibt erhalten."};
+    case AppText::ChangeHistoryItem:
+        return {"History of changes…", "Historique des modifications…", "Cronologia delle modifiche…",
+                "Geschiedenis van wijzigingen…", "Änderungsverlauf…"};
+    case AppText::ChangeHistoryTitle:
+        return {"History of changes of the mower %1", "Historique des modifications de la tondeuse %1",
+                "Cronologia delle modifiche del rasaerba %1", "Geschiedenis van wijzigingen van maaier %1",
+                "Änderungsverlauf des Mähers %1"};
+    case AppText::ChangeHistoryNumber:
+        return {"No.", "N°", "N.", "Nr.", "Nr."};
+    case AppText::ChangeHistoryWhen:
+        return {"When", "Quand", "Quando", "Wanneer", "Wann"};
+    case AppText::ChangeHistoryWhere:
+        return {"PC and user", "PC et utilisateur", "PC e utente", "Pc en gebruiker", "PC und Benutzer"};
+    case AppText::ChangeHistoryWhat:
+        return {"Change", "Modification", "Modifica", "Wijziging", "Änderung"};
+    case AppText::ChangeHistoryRestore:
+        return {"Restore", "Restaurer", "Ripristina", "Herstellen", "Wiederherstellen"};
+    case AppText::ChangeHistoryEmpty:
+        return {"This database keeps no history of changes: only a database server does.",
+                "Cette base de données ne garde pas d'historique des modifications : seul un serveur de base de "
+                "données le fait.",
+                "Questo database non conserva la cronologia delle modifiche: solo un server di database lo fa.",
+                "Deze database bewaart geen geschiedenis van wijzigingen: alleen een databaseserver doet dat.",
+                "Diese Datenbank führt keinen Änderungsverlauf: nur ein Datenbankserver tut das."};
+    case AppText::HistoryRestored:
+        return {"The history of %1 is back in the record.", "L'historique du %1 est de retour dans la fiche.",
+                "Lo storico del %1 è di nuovo nella scheda.", "De geschiedenis van %1 staat weer in de kaart.",
+                "Der Verlauf vom %1 ist wieder im Datensatz."};
+    case AppText::DatabasePart:
+        return {"Database", "Base de données", "Database", "Database", "Datenbank"};
+    case AppText::DatabaseFolderChoice:
+        return {"Folder on this PC", "Dossier sur ce PC", "Cartella su questo PC", "Map op deze pc",
+                "Ordner auf diesem PC"};
+    case AppText::DatabaseServerChoice:
+        return {"Workshop server (postgresql://…)", "Serveur de l'atelier (postgresql://…)",
+                "Server dell'officina (postgresql://…)", "Werkplaatsserver (postgresql://…)",
+                "Werkstattserver (postgresql://…)"};
+    case AppText::DatabaseTest:
+        return {"Test", "Tester", "Prova", "Testen", "Testen"};
+    case AppText::DatabaseTestReached:
+        return {"Reached: PostgreSQL %1, %2 records.", "Joint : PostgreSQL %1, %2 fiches.",
+                "Raggiunto: PostgreSQL %1, %2 schede.", "Bereikt: PostgreSQL %1, %2 kaarten.",
+                "Erreicht: PostgreSQL %1, %2 Datensätze."};
+    case AppText::DatabaseTestFailed:
+        return {"Not reached:", "Non joint :", "Non raggiunto:", "Niet bereikt:", "Nicht erreicht:"};
+    case AppText::DatabaseNextStart:
+        return {"A change of database takes effect at the next start.",
+                "Un changement de base de données prend effet au prochain démarrage.",
+                "Un cambio di database ha effetto al prossimo avvio.",
+                "Een andere database geldt vanaf de volgende start.",
+                "Ein Wechsel der Datenbank wirkt ab dem nächsten Start."};
     case AppText::InsertHistoryIdentity:
         return {"History of the mower with serial number %1, type %2",
                 "Historique de la tondeuse de numéro de série %1, type %2",

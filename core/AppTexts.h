@@ -41,6 +41,23 @@ enum class AppText {
     ServerPasswordInUri,    // DBSERVER holds a password
     ServerReachedAgain,     // the status line once the server is back
     ServerConnectionLost,   // an operation failed as the connection broke: the reason follows
+    RecordChangedWhileTyping,  // a record window whose record changed elsewhere while a comment is being typed
+    ChangeHistoryItem,      // the record window's Edition menu: the record's journal
+    ChangeHistoryTitle,     // the journal dialog's title: %1 the record's serial number
+    ChangeHistoryNumber,    // its columns
+    ChangeHistoryWhen,
+    ChangeHistoryWhere,
+    ChangeHistoryWhat,
+    ChangeHistoryRestore,   // the button that files a deleted history again
+    ChangeHistoryEmpty,     // a database that keeps no journal (a folder)
+    HistoryRestored,        // %1 the history's date
+    DatabasePart,           // the options dialog's part: the folder or a server
+    DatabaseFolderChoice,
+    DatabaseServerChoice,
+    DatabaseTest,           // the button that tries the server
+    DatabaseTestReached,    // %1 the server's version, %2 its number of records
+    DatabaseTestFailed,     // followed by the reason
+    DatabaseNextStart,      // a change takes effect at the next start
     InsertHistoryIdentity,  // over the insert dialog's list: %1 the serial number, %2 the mower type
 
     // the windows and dialogs
