@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class TVXLogTime;
 class TVXMowerLog;
 
 // What became of one operation of a store. The reason is the system's or the
@@ -26,6 +27,7 @@ struct StoreResult {
         Changed,   // save: the record changed in the store since it was read (another PC);
                    // nothing was written
         Unreachable,  // the database server cannot be reached, or the connection broke
+        DateExists,   // fileHistory: the record holds a history of that date by now
         Taken,     // create: the name belongs to a record of the list (reason: its key)
         Refused,   // the operation does not apply (a database that is not empty...)
         Failed,    // the system refused a read or a write
@@ -98,6 +100,18 @@ public:
     // caption's checksum follows the new content. Changed, writing nothing,
     // when another PC changed the record since this one read it.
     virtual StoreResult save(RecordCaption& caption, TVXMowerLog& record) = 0;
+    // Files the history of that date, which the record in memory holds, into
+    // the record as the store holds it now: when another PC changed the
+    // record since it was read, the history joins what it holds then (and
+    // `joined` says that the record in memory should be read again). Nothing
+    // is written when the record holds that date by then (DateExists).
+    virtual StoreResult fileHistory(RecordCaption& caption, TVXMowerLog& record, const TVXLogTime& date,
+                                    bool& joined)
+    {
+        (void)date;
+        joined = false;
+        return save(caption, record);
+    }
     // A new record named after its serial number, and its entry in the table
     // of contents; the caption says where it now lives. Taken when the name
     // belongs to a record of the list; an unlisted record of that name is

@@ -4,12 +4,15 @@
 #include "Class/RecordFile.h"
 #include "Class/RecordRows.h"
 #include "Class/TVXException.h"
+#include "Class/TVXLog.h"
 #include "Class/TVXMowerLog.h"
 #include "Component/RecordFileName.h"
 #include "core/CLogger.h"
 #include "core/Cp1252.h"
 
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
@@ -352,7 +355,7 @@ StoreResult ServerRecordStore::load(RecordCaption& caption, std::unique_ptr<TVXM
 }
 
 StoreResult ServerRecordStore::writeRows(std::uint32_t nameSerial, const RecordRows& rows,
-                                         const RecordCaption& caption, bool insert)
+                                         const RecordCaption& caption, bool insert, const RecordRows* old)
 {
     const std::vector<PgParam> head {
         PgParam::int8(nameSerial),
@@ -386,27 +389,113 @@ StoreResult ServerRecordStore::writeRows(std::uint32_t nameSerial, const RecordR
         return failure(written, serialHex(nameSerial));
     if (insert && written.affectedRows() == 0)
         return StoreResult::failed(Status::Taken, serialHex(nameSerial));
-    if (!insert) {
+    if (insert)
+        return insertHistories(nameSerial, rows, 0);
+    if (old)
+        return changeHistories(nameSerial, *old, rows);
+    const PgResult cleared = connection_->exec("DELETE FROM histories WHERE name_serial = $1", {PgParam::int8(nameSerial)});
+    if (!cleared.ok())
+        return failure(cleared, serialHex(nameSerial));
+    return insertHistories(nameSerial, rows, 0);
+}
+
+StoreResult ServerRecordStore::insertHistory(std::uint32_t nameSerial, const HistoryRow& h, std::int32_t position)
+{
+    const PgResult added = connection_->exec(
+        "INSERT INTO histories (name_serial, position, info_head, date_year, date_month, date_day, date_hour,"
+        " date_minute, date_second, serial_number, bootloader_version, software_version, type_byte,"
+        " sleep_copy, image, comment)"
+        " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16)",
+        {PgParam::int8(nameSerial), PgParam::int4(position), PgParam::bytea(h.infoHead),
+         PgParam::int4(h.date.year), PgParam::int2(h.date.month), PgParam::int2(h.date.day),
+         PgParam::int2(h.date.hour), PgParam::int2(h.date.minute), PgParam::int2(h.date.second),
+         PgParam::int8(h.serialNumber), PgParam::int2(h.bootloaderVersion), PgParam::int8(h.softwareVersion),
+         PgParam::int2(h.typeByte), PgParam::bytea(h.sleepCopy), PgParam::bytea(h.image),
+         PgParam::bytea(h.comment)});
+    if (!added.ok())
+        return failure(added, serialHex(nameSerial));
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::insertHistories(std::uint32_t nameSerial, const RecordRows& rows, std::size_t from)
+{
+    for (std::size_t i = from; i < rows.histories.size(); ++i)
+        if (StoreResult added = insertHistory(nameSerial, rows.histories[i], static_cast<std::int32_t>(i)); !added)
+            return added;
+    return StoreResult::ok();
+}
+
+namespace {
+
+// Each date's place among the histories; nothing when a date comes twice.
+std::optional<std::map<TVXLogTime, std::size_t>> placesByDate(const RecordRows& rows)
+{
+    std::map<TVXLogTime, std::size_t> places;
+    for (std::size_t i = 0; i < rows.histories.size(); ++i)
+        if (!places.emplace(rows.histories[i].date, i).second)
+            return std::nullopt;
+    return places;
+}
+
+}  // namespace
+
+StoreResult ServerRecordStore::changeHistories(std::uint32_t nameSerial, const RecordRows& old, const RecordRows& now)
+{
+    // Only the rows that differ are written: filing one history into a record
+    // of hundreds writes one row, not hundreds.
+    const auto oldPlaces = placesByDate(old);
+    const auto newPlaces = placesByDate(now);
+    if (!oldPlaces || !newPlaces) {
         const PgResult cleared =
             connection_->exec("DELETE FROM histories WHERE name_serial = $1", {PgParam::int8(nameSerial)});
         if (!cleared.ok())
             return failure(cleared, serialHex(nameSerial));
+        return insertHistories(nameSerial, now, 0);
     }
-    for (std::size_t i = 0; i < rows.histories.size(); ++i) {
-        const HistoryRow& h = rows.histories[i];
-        const PgResult added = connection_->exec(
-            "INSERT INTO histories (name_serial, position, info_head, date_year, date_month, date_day, date_hour,"
-            " date_minute, date_second, serial_number, bootloader_version, software_version, type_byte,"
-            " sleep_copy, image, comment)"
-            " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16)",
-            {PgParam::int8(nameSerial), PgParam::int4(static_cast<std::int32_t>(i)), PgParam::bytea(h.infoHead),
-             PgParam::int4(h.date.year), PgParam::int2(h.date.month), PgParam::int2(h.date.day),
-             PgParam::int2(h.date.hour), PgParam::int2(h.date.minute), PgParam::int2(h.date.second),
-             PgParam::int8(h.serialNumber), PgParam::int2(h.bootloaderVersion), PgParam::int8(h.softwareVersion),
-             PgParam::int2(h.typeByte), PgParam::bytea(h.sleepCopy), PgParam::bytea(h.image),
-             PgParam::bytea(h.comment)});
-        if (!added.ok())
-            return failure(added, serialHex(nameSerial));
+    const PgParam serial = PgParam::int8(nameSerial);
+    bool moved = false;
+    for (const auto& [date, place] : *oldPlaces) {
+        const auto kept = newPlaces->find(date);
+        const PgParam at = PgParam::int4(static_cast<std::int32_t>(place));
+        if (kept == newPlaces->end()) {
+            const PgResult gone =
+                connection_->exec("DELETE FROM histories WHERE name_serial = $1 AND position = $2", {serial, at});
+            if (!gone.ok())
+                return failure(gone, serialHex(nameSerial));
+        } else if (kept->second != place) {
+            // Out of the way first: positions are unique at every moment.
+            const PgResult away = connection_->exec(
+                "UPDATE histories SET position = $3 WHERE name_serial = $1 AND position = $2",
+                {serial, at, PgParam::int4(-1 - static_cast<std::int32_t>(kept->second))});
+            if (!away.ok())
+                return failure(away, serialHex(nameSerial));
+            moved = true;
+        }
+    }
+    if (moved) {
+        const PgResult placed = connection_->exec(
+            "UPDATE histories SET position = -1 - position WHERE name_serial = $1 AND position < 0", {serial});
+        if (!placed.ok())
+            return failure(placed, serialHex(nameSerial));
+    }
+    for (const auto& [date, place] : *newPlaces) {
+        const HistoryRow& h = now.histories[place];
+        const auto was = oldPlaces->find(date);
+        if (was == oldPlaces->end()) {
+            if (StoreResult added = insertHistory(nameSerial, h, static_cast<std::int32_t>(place)); !added)
+                return added;
+        } else if (!(old.histories[was->second] == h)) {
+            const PgResult changed = connection_->exec(
+                "UPDATE histories SET info_head = $3, serial_number = $4, bootloader_version = $5,"
+                " software_version = $6, type_byte = $7, sleep_copy = $8, image = $9, comment = $10"
+                " WHERE name_serial = $1 AND position = $2",
+                {serial, PgParam::int4(static_cast<std::int32_t>(place)), PgParam::bytea(h.infoHead),
+                 PgParam::int8(h.serialNumber), PgParam::int2(h.bootloaderVersion), PgParam::int8(h.softwareVersion),
+                 PgParam::int2(h.typeByte), PgParam::bytea(h.sleepCopy), PgParam::bytea(h.image),
+                 PgParam::bytea(h.comment)});
+            if (!changed.ok())
+                return failure(changed, serialHex(nameSerial));
+        }
     }
     return StoreResult::ok();
 }
@@ -465,11 +554,76 @@ StoreResult ServerRecordStore::save(RecordCaption& caption, TVXMowerLog& record)
     const RecordRows before = splitRecordFile(beforeBytes);
     if (StoreResult journalled = journalChange(nameSerial, &beforeBytes, &before, &rows, 0); !journalled)
         return journalled;
-    if (StoreResult done = writeRows(nameSerial, rows, written, false); !done)
+    if (StoreResult done = writeRows(nameSerial, rows, written, false, &before); !done)
         return done;
     if (!connection_->command("COMMIT", error))
         return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
     caption.checksum = written.checksum;
+    return StoreResult::ok();
+}
+
+StoreResult ServerRecordStore::fileHistory(RecordCaption& caption, TVXMowerLog& record, const TVXLogTime& date,
+                                           bool& joined)
+{
+    joined = false;
+    const auto filed = record.logs().find(date);
+    if (filed == record.logs().end())
+        return StoreResult::failed(Status::Refused, caption.key + ": the record holds no history of that date");
+    if (StoreResult reached = reach(); !reached)
+        return reached;
+    const std::uint32_t nameSerial = nameSerialOf(caption);
+    std::string error;
+    if (!connection_->command("BEGIN", error))
+        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    const PgResult current =
+        connection_->exec("SELECT checksum FROM records WHERE name_serial = $1 FOR UPDATE", {PgParam::int8(nameSerial)});
+    if (!current.ok())
+        return failure(current, caption.key);
+    if (current.rows() == 0) {
+        rollback();
+        return StoreResult::failed(Status::NotFound, caption.key + ": no such record on " + uri_);
+    }
+    std::string beforeBytes;
+    if (StoreResult read = readRecordFileBytes(nameSerial, beforeBytes); !read) {
+        rollback();
+        return read;
+    }
+    const RecordRows before = splitRecordFile(beforeBytes);
+
+    // The record in memory, or the record as it is now with the history added.
+    std::unique_ptr<TVXMowerLog> latest;
+    TVXMowerLog* written = &record;
+    if (static_cast<std::uint32_t>(current.integer(0, 0)) != caption.checksum) {
+        try {
+            latest = readRecordFile(beforeBytes);
+            if (latest->logs().count(date)) {
+                rollback();
+                return StoreResult::failed(Status::DateExists, caption.key + ": a history of that date was filed on another PC");
+            }
+            latest->insertLog(std::make_unique<TVXLog>(*filed->second));
+        } catch (const TVXException& e) {
+            rollback();
+            return StoreResult::failed(Status::Failed, caption.key + ": " + e.what());
+        }
+        written = latest.get();
+        joined = true;
+    }
+    RecordRows rows;
+    RecordCaption after;
+    if (!rowsOf(*written, rows, after, error)) {
+        rollback();
+        return StoreResult::failed(Status::Failed, caption.key + ": " + error);
+    }
+    if (StoreResult journalled = journalChange(nameSerial, &beforeBytes, &before, &rows, 0); !journalled)
+        return journalled;
+    if (StoreResult done = writeRows(nameSerial, rows, after, false, &before); !done)
+        return done;
+    if (!connection_->command("COMMIT", error))
+        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    // Joined: the record in memory is not what the store holds; whoever reads
+    // it again gets the checksum that goes with it.
+    if (!joined)
+        caption.checksum = after.checksum;
     return StoreResult::ok();
 }
 

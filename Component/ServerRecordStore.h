@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+struct HistoryRow;
 struct RecordRows;
 
 // The database on a PostgreSQL server, shared by every PC of a workshop: a
@@ -32,6 +33,10 @@ public:
     StoreResult list(std::vector<RecordCaption>& captions) override;
     StoreResult load(RecordCaption& caption, std::unique_ptr<TVXMowerLog>& record) override;
     StoreResult save(RecordCaption& caption, TVXMowerLog& record) override;
+    // Under the record's row lock: a filing never meets a record changed by
+    // another PC, it joins it.
+    StoreResult fileHistory(RecordCaption& caption, TVXMowerLog& record, const TVXLogTime& date,
+                            bool& joined) override;
     StoreResult create(TVXMowerLog& record, RecordCaption& caption) override;
     StoreResult loadFile(RecordCaption& caption, std::string& fileBytes) override;
     // All records in one transaction: a copy that fails leaves the server empty.
@@ -68,8 +73,12 @@ private:
     StoreResult reach();
     StoreResult failure(const PgResult& result, const std::string& what);
     // The record's rows and caption columns, written in the open transaction.
+    // With the rows as they were (a save), only the histories that differ are written.
     StoreResult writeRows(std::uint32_t nameSerial, const RecordRows& rows, const RecordCaption& caption,
-                          bool insert);
+                          bool insert, const RecordRows* old = nullptr);
+    StoreResult insertHistory(std::uint32_t nameSerial, const HistoryRow& history, std::int32_t position);
+    StoreResult insertHistories(std::uint32_t nameSerial, const RecordRows& rows, std::size_t from);
+    StoreResult changeHistories(std::uint32_t nameSerial, const RecordRows& old, const RecordRows& now);
     StoreResult readInSnapshot(RecordCaption& caption, std::string& fileBytes);
     // In the open transaction: the journal entry of a change and its
     // announcement to the other PCs, sent when the transaction commits.

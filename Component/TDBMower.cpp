@@ -247,25 +247,30 @@ InsertResult TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
     if (!EnsureLoaded())
         return InsertResult::WriteFailed;
     const TVXLogTime date = history->getDate();
-    for (int attempt = 0;; ++attempt) {
-        if (mowerHandle->logs().count(date))
-            return InsertResult::DateExists;
-        // The record files a copy: the caller keeps the history until it is stored.
-        const std::string emptyRecord = EmptyRecordBytes();
-        mowerHandle->insertLog(std::make_unique<TVXLog>(*history));
-        const StoreResult saved = WriteRecord();
-        if (saved)
-            break;
+    if (mowerHandle->logs().count(date))
+        return InsertResult::DateExists;
+    // The record files a copy: the caller keeps the history until it is stored.
+    const std::string emptyRecord = EmptyRecordBytes();
+    mowerHandle->insertLog(std::make_unique<TVXLog>(*history));
+    bool joined = false;
+    const StoreResult filed = owner.Store().fileHistory(caption_, *mowerHandle, date, joined);
+    if (!filed) {
         TakeBack({date}, emptyRecord);
-        // Another PC filed into the record meanwhile: this history joins what it holds now.
-        if (saved.status == StoreResult::Status::Changed && attempt < ConflictRetries) {
-            if (!Reload())
-                return InsertResult::WriteFailed;
-            continue;
+        if (filed.status == StoreResult::Status::DateExists) {
+            // Filed on another PC within the same second: the record shows it.
+            Reload();
+            return InsertResult::DateExists;
         }
-        ReportStoreFailure(saved);
+        ReportStoreFailure(filed);
         return InsertResult::WriteFailed;
     }
+    // Another PC filed into the record meanwhile: the store holds its
+    // histories and this one, not what else changed here; the record is read
+    // again (comments changed here and not yet written are kept).
+    if (joined)
+        Reload();
+    else
+        unsavedComments_.clear();
     history.reset();
     ShowChange();
     if (childForm)

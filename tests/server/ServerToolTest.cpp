@@ -127,7 +127,7 @@ TEST(ServerToolTest, ServerInitTwiceIsHarmless)
     ASSERT_TRUE(db.ready());
     const CommandRun first = tool("server init " + quoted(db.uri()));
     ASSERT_EQ(first.status, 0) << first.output;
-    EXPECT_THAT(first.output, HasSubstr("schema version 1 ready"));
+    EXPECT_THAT(first.output, HasSubstr("schema version " + std::to_string(ServerRecordStore::SchemaVersion) + " ready"));
 
     ServerRecordStore store(db.uri());
     ASSERT_TRUE(store.open());
@@ -138,7 +138,7 @@ TEST(ServerToolTest, ServerInitTwiceIsHarmless)
     const CommandRun second = tool("server init " + quoted(db.uri()));
     EXPECT_EQ(second.status, 0) << second.output;
     EXPECT_EQ(db.integer("SELECT count(*) FROM quorvane_schema"), 1) << "one schema row";
-    EXPECT_EQ(db.integer("SELECT max(version) FROM quorvane_schema"), 1);
+    EXPECT_EQ(db.integer("SELECT max(version) FROM quorvane_schema"), ServerRecordStore::SchemaVersion);
     EXPECT_EQ(db.integer("SELECT count(*) FROM records"), 1);
     auto back = loadedFresh(db.uri(), caption.key);
     ASSERT_TRUE(back);
