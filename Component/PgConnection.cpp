@@ -12,10 +12,15 @@ std::string oneLine(const char* text)
     std::string line = text ? text : "";
     while (!line.empty() && (line.back() == '\n' || line.back() == ' '))
         line.pop_back();
-    for (char& c : line)
-        if (c == '\n')
-            c = ' ';
-    return line;
+    // libpq indents its second lines with a tab: one blank is enough.
+    std::string flat;
+    for (const char c : line) {
+        const char blank = c == '\n' || c == '\t' ? ' ' : c;
+        if (blank == ' ' && !flat.empty() && flat.back() == ' ')
+            continue;
+        flat += blank;
+    }
+    return flat;
 }
 
 std::string bigEndian(std::uint64_t value, int size)

@@ -45,6 +45,12 @@ bool TDBMowerList::LoadFrom(RecordStore& store)
     }
     if (listed.status == StoreResult::Status::Damaged)
         throw TVXDBFC_error();
+    if (!listed) {
+        // The server went away between opening and listing: the list stays
+        // empty, and the dealer knows why.
+        CLogger::instance().log("cannot list the records: " + listed.reason);
+        user_.messageBox(MsgType::Error, storeFailureText(listed, true), MbOK);
+    }
     if (!listed.warning.empty())
         user_.messageBox(MsgType::Warning, listed.warning, MbOK);
     CreateEntries(captions);

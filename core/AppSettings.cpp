@@ -11,6 +11,7 @@ void AppSettings::readFrom(const IniFile& ini)
     left = ini.readInteger("MainForm", "Left", defaults.left);
     language = static_cast<std::uint8_t>(ini.readInteger("GENERAL", "LANGUAGE", defaults.language));
     dbPath = ini.readString("FILEPATH", "DBPATH", defaults.dbPath);
+    dbServer = ini.readString("FILEPATH", "DBSERVER", defaults.dbServer);
     port = ini.readString("COM", "PORT", defaults.port);
     autoScan = ini.readBool("COM", "AUTO", defaults.autoScan);
     wireLog = ini.readString("COM", "WIRELOG", defaults.wireLog);

@@ -1,7 +1,9 @@
 #include "ui/TTVXMainForm.h"
 
 #include "Class/TVXException.h"
+#include "Component/PgConnection.h"
 #include "Component/RecordWindows.h"
+#include "Component/ServerRecordStore.h"
 #include "Component/TDBMowerList.h"
 #include "core/AppTexts.h"
 #include "core/CLogger.h"
@@ -44,6 +46,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -52,6 +55,43 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+// A label of the status line that wraps its text and takes the height of the
+// lines it needs at the width it has, no more. The status bar makes itself
+// as high as its widgets' least height, and a wrapping label on its own
+// claims the height of its text at a narrow width: several lines of empty
+// space under a window.
+class StatusLineLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override
+    {
+        const QSize least = QLabel::minimumSizeHint();
+        if (width() < least.width())
+            return least;
+        return {least.width(), heightForWidth(width())};
+    }
+    QSize sizeHint() const override { return {QLabel::sizeHint().width(), minimumSizeHint().height()}; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        // A new width may need more lines, or fewer: the status bar measures
+        // its line again, and the window gives it the height that follows.
+        if (const int needed = minimumSizeHint().height(); needed != height()) {
+            updateGeometry();
+            if (QWidget* bar = parentWidget())
+                bar->updateGeometry();
+        }
+    }
+};
+
+}  // namespace
 
 TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget* parent)
     : QMainWindow(parent)
@@ -78,6 +118,7 @@ TTVXMainForm::TTVXMainForm(const AppPaths& paths, UserInteraction* user, QWidget
     useToolkitTexts(language);
 
     databaseFolder_ = paths_.databaseFolder(settings.dbPath);
+    databaseServer_ = settings.dbServer;
     try {
         setPort(settings.port);
     } catch (const EComPort&) {
@@ -166,6 +207,11 @@ void TTVXMainForm::openDatabase(bool byName)
         MachineIdRadioButt_->setChecked(false);
     }
 
+    if (!databaseServer_.empty()) {
+        openServerDatabase();
+        return;
+    }
+
     std::string error;
     if (!makeFolders(databaseFolder_, error))
         logger.log("Cannot create database folder: " + error);
@@ -176,17 +222,137 @@ void TTVXMainForm::openDatabase(bool byName)
         showDatabaseUnavailable(DatabaseLock::inUseMessage(databaseFolder_));
         return;
     }
+    loadDatabase();
+}
+
+void TTVXMainForm::loadDatabase()
+{
     databaseOpen_ = true;
     mowerListView_->setList(mowerList_.get());
     try {
         mowerList_->LoadFrom(*recordStore_);
     } catch (const TVXDBFC_error& e) {
-        logger.log(e.what());
+        CLogger::instance().log(e.what());
+    }
+}
+
+namespace {
+
+// A reason as the server's library words it may hold a line break and a tab
+// before its hint ("... failed: No such file or directory\n\tIs the server
+// running ..."): one line with single spaces for the dealer.
+std::string oneSpaced(const std::string& reason)
+{
+    return QString::fromStdString(reason).simplified().toStdString();
+}
+
+// Why the server's database cannot be used at all, for the message box
+// (the reason on a line of its own) and for the status line.
+std::string serverRefusal(const std::string& uri, const std::string& reason, const char* separator)
+{
+    if (PgConnection::hasPassword(uri))
+        return appText(AppText::ServerPasswordInUri);
+    return appText(AppText::ServerRefused) + separator + oneSpaced(reason);
+}
+
+}  // namespace
+
+void TTVXMainForm::openServerDatabase()
+{
+    CLogger& logger = CLogger::instance();
+    // Never the folder instead: what is filed here must reach the workshop's
+    // database, and a URI that names no server is refused. The URI itself is
+    // never logged: it may hold a password.
+    StoreResult opened;
+    std::string error;
+    std::string logged;  // a parser's reason may quote a part of the URI
+    if (!ServerRecordStore::isServerUri(databaseServer_))
+        opened = StoreResult::failed(StoreResult::Status::Refused,
+                                     std::string("DBSERVER is not a ") + ServerRecordStore::UriPrefix + " URI");
+    else if (!PgConnection::parses(databaseServer_, error)) {
+        opened = StoreResult::failed(StoreResult::Status::Refused, "DBSERVER: " + error);
+        logged = "DBSERVER is no valid URI";
+    } else {
+        recordStore_ = std::make_unique<ServerRecordStore>(databaseServer_);
+        opened = recordStore_->open();
+    }
+    if (opened) {
+        logger.log("Database on the server " + recordStore_->location());
+        loadDatabase();
+        return;
+    }
+    if (opened.status == StoreResult::Status::Unreachable) {
+        const std::string reason = oneSpaced(opened.reason);
+        logger.log("Database server unreachable: " + reason);
+        user_->messageBox(MsgType::Warning, appText(AppText::ServerUnreachable) + "\n" + reason, MbOK);
+        showDatabaseUnavailable(appText(AppText::ServerUnreachableStatus, {reason}));
+        reconnectTimer_ = new QTimer(this);
+        reconnectTimer_->setObjectName("serverRetryTimer");
+        reconnectTimer_->setInterval(ServerRetryMilliseconds);
+        connect(reconnectTimer_, &QTimer::timeout, this, &TTVXMainForm::reconnectToServer);
+        reconnectTimer_->start();
+        return;
+    }
+    logger.log("Database server refused: " + (logged.empty() ? opened.reason : logged));
+    user_->messageBox(MsgType::Error, serverRefusal(databaseServer_, opened.reason, "\n"), MbOK);
+    showDatabaseUnavailable(serverRefusal(databaseServer_, opened.reason, " "));
+}
+
+void TTVXMainForm::reconnectToServer()
+{
+    // One attempt at a time, and none while a command runs: the commands it
+    // would enable are the command's to give back when it ends.
+    if (reconnectAttempt_ != nullptr || commandRunning() || closed_)
+        return;
+    auto result = std::make_shared<StoreResult>();
+    RecordStore* store = recordStore_.get();
+    reconnectAttempt_ = QThread::create([store, result]() { *result = store->open(); });
+    connect(reconnectAttempt_, &QThread::finished, this, [this, result]() {
+        reconnectAttempt_->wait();
+        reconnectAttempt_->deleteLater();
+        reconnectAttempt_ = nullptr;
+        serverAttemptEnded(*result);
+    });
+    reconnectAttempt_->start();
+}
+
+void TTVXMainForm::serverAttemptEnded(const StoreResult& result)
+{
+    // A command that began meanwhile keeps the commands as they are: the
+    // next tick tries again (the store keeps its connection).
+    if (closed_ || databaseOpen_ || commandRunning())
+        return;
+    CLogger& logger = CLogger::instance();
+    switch (result.status) {
+    case StoreResult::Status::Ok:
+        reconnectTimer_->stop();
+        logger.log("Database server reached again");
+        loadDatabase();
+        showDatabaseAvailable(appText(AppText::ServerReachedAgain));
+        return;
+    case StoreResult::Status::Unreachable:
+        showDatabaseStatus(appText(AppText::ServerUnreachableStatus, {oneSpaced(result.reason)}));
+        return;
+    default: {
+        // Reached, but its database cannot be used yet: a server that has
+        // just come up may still be getting its tables (quorvane-tool server
+        // init). The program goes on trying, as the dealer was told.
+        const std::string text = serverRefusal(databaseServer_, result.reason, " ");
+        if (databaseStatus_->text().toStdString() != text)
+            logger.log("Database server refused: " + result.reason);
+        showDatabaseStatus(text);
+        return;
+    }
     }
 }
 
 TTVXMainForm::~TTVXMainForm()
 {
+    // An attempt to reach the server uses the store: it ends first.
+    if (reconnectAttempt_ != nullptr) {
+        reconnectAttempt_->wait();
+        delete reconnectAttempt_;
+    }
     // The view outlives the members (Qt deletes child widgets last): it must
     // not keep the list it observes.
     mowerListView_->setList(nullptr);
@@ -420,18 +586,41 @@ void TTVXMainForm::createDialogs()
     }
 }
 
-void TTVXMainForm::showDatabaseUnavailable(const std::string& reason)
+void TTVXMainForm::enableDatabaseCommands(bool enabled)
 {
     // Upgrading needs no database; everything that files or reads records does.
     for (QAction* action : {ImportMenuItem_, ImportBinMenuItem_, loadHistMenuItem_, uploadToolButt_})
-        action->setEnabled(false);
+        action->setEnabled(enabled);
     for (QWidget* control : std::initializer_list<QWidget*> {MachineIdRadioButt_, NameRadioButt_, mowerListView_})
-        control->setEnabled(false);
-    auto* why = new QLabel(QString::fromStdString(reason), statusBar());
-    why->setObjectName("databaseStatusLabel");
-    why->setWordWrap(true);
-    statusBar()->addWidget(why, 1);
-    statusBar()->setObjectName("StatusBar");
+        control->setEnabled(enabled);
+}
+
+void TTVXMainForm::showDatabaseStatus(const std::string& text)
+{
+    if (databaseStatus_ == nullptr) {
+        databaseStatus_ = new StatusLineLabel(statusBar());
+        databaseStatus_->setObjectName("databaseStatusLabel");
+        databaseStatus_->setTextFormat(Qt::PlainText);
+        databaseStatus_->setWordWrap(true);
+        statusBar()->addWidget(databaseStatus_, 1);
+        // The bar's height follows its line (a fixed height would be the
+        // one the label asks for at its narrowest).
+        statusBar()->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        statusBar()->setObjectName("StatusBar");
+    }
+    databaseStatus_->setText(QString::fromStdString(text));
+}
+
+void TTVXMainForm::showDatabaseUnavailable(const std::string& reason)
+{
+    enableDatabaseCommands(false);
+    showDatabaseStatus(reason);
+}
+
+void TTVXMainForm::showDatabaseAvailable(const std::string& note)
+{
+    enableDatabaseCommands(true);
+    showDatabaseStatus(note);
 }
 
 void TTVXMainForm::setPort(const std::string& name)
@@ -485,6 +674,8 @@ void TTVXMainForm::FormClose()
     if (closed_)
         return;
     closed_ = true;
+    if (reconnectTimer_ != nullptr)
+        reconnectTimer_->stop();
 
     AppSettings settings;
     settings.height = height();

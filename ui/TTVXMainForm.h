@@ -20,6 +20,9 @@
 
 class QAction;
 class QGroupBox;
+class QLabel;
+class QThread;
+class QTimer;
 class QMdiArea;
 class QRadioButton;
 class MowerListView;
@@ -70,7 +73,13 @@ public:
     void setPort(const std::string& name);
     bool sortByName() const;
     const std::string& databaseFolder() const { return databaseFolder_; }
-    // Null while another running copy of the program holds the database.
+    // The workshop's database server ([FILEPATH] DBSERVER); empty when the
+    // database is the folder.
+    const std::string& databaseServer() const { return databaseServer_; }
+    // While the server cannot be reached, the program tries again this often.
+    static constexpr int ServerRetryMilliseconds = 3000;
+    // Null while another running copy of the program holds the database, or
+    // while its server cannot be reached or refuses it.
     TDBMowerList* mowerList() const { return databaseOpen_ ? mowerList_.get() : nullptr; }
     MowerLink* link() const { return link_.get(); }
     TStatusForm* statusForm() const { return statusForm_; }
@@ -130,15 +139,31 @@ private:
     void readSettings(AppSettings& settings);
     void openTraceLog();
     void openDatabase(bool sortByName);
+    // DBSERVER: the server's database, or the reason it cannot be used now
+    // (unreachable: the program tries again by itself) or at all (refused).
+    void openServerDatabase();
+    // A tick of the retry timer: one attempt to reach the server, made away
+    // from the window's thread (a server that does not answer takes seconds).
+    void reconnectToServer();
+    void serverAttemptEnded(const StoreResult& result);
+    // The store is open: the list reads its captions and the view shows them.
+    void loadDatabase();
     void FormClose();
     void reportShutdownFailure(const std::string& text);
-    // Another running copy holds the database: its commands are disabled and
-    // the status line says why.
+    // The database cannot be used (another running copy holds it, its server
+    // cannot be reached): its commands are disabled and the status line says why.
     void showDatabaseUnavailable(const std::string& reason);
+    // The reverse, once the database can be used after all: its commands are
+    // enabled again and the status line says so (empty: the line is cleared).
+    void showDatabaseAvailable(const std::string& note);
+    void enableDatabaseCommands(bool enabled);
+    // The status line's text about the database, made on first use.
+    void showDatabaseStatus(const std::string& text);
 
     AppPaths paths_;
     IniFile ini_;
     std::string databaseFolder_;
+    std::string databaseServer_;
     bool closed_ = false;
     bool placedWithFrame_ = false;  // the place was checked with the window system's frame
     bool saveFailed_ = false;
@@ -150,6 +175,12 @@ private:
     bool databaseOpen_ = false;
     // Before the list, which reads and writes through it.
     std::unique_ptr<RecordStore> recordStore_;
+    // Runs while the server cannot be reached, or refuses the database after
+    // it could not be reached; stopped once the database opens.
+    QTimer* reconnectTimer_ = nullptr;
+    // The attempt under way, if any; it uses the store, which waits for it.
+    QThread* reconnectAttempt_ = nullptr;
+    QLabel* databaseStatus_ = nullptr;
     std::unique_ptr<RecordWindowArea> recordWindows_;
     std::unique_ptr<TDBMowerList> mowerList_;
     std::unique_ptr<ResponsiveClock> linkClock_;

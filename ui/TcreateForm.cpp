@@ -2,6 +2,7 @@
 
 #include "Class/TVXLog.h"
 #include "Class/TVXMowerLog.h"
+#include "Component/HistoryFiling.h"
 #include "Component/RecordDialogs.h"
 #include "Component/RecordValidation.h"
 #include "Component/TDBMowerList.h"
@@ -11,6 +12,14 @@
 #include "ui/MachineIdFields.h"
 
 #include <QPushButton>
+
+namespace {
+
+// Set once the list refused to write the new record: the history, still
+// here, would be lost if the dialog were simply closed.
+constexpr const char* FilingFailed = "historyFilingFailed";
+
+}  // namespace
 
 TcreateForm::TcreateForm(TDBMowerList& list, std::uint8_t typeCode, std::unique_ptr<TVXLog>& history,
                          UserInteraction& user, QWidget* parent)
@@ -45,8 +54,10 @@ void TcreateForm::createClick()
     // list has the record, so a refused record loses nothing.
     std::unique_ptr<TVXMowerLog> record = newRecord(input);
     record->insertLog(std::make_unique<TVXLog>(*history_));
-    if (!list_.CreateRecord(record))
+    if (!list_.CreateRecord(record)) {
+        setProperty(FilingFailed, true);
         return;  // the list told the dealer why
+    }
     history_.reset();
     done(MrOk);
 }
@@ -54,5 +65,9 @@ void TcreateForm::createClick()
 void TcreateForm::reject()
 {
     CLogger::instance().log("Record creation cancelled: history not filed");
+    // Closed after the record could not be written: the history is offered
+    // as a .bin file rather than dropped.
+    if (property(FilingFailed).toBool() && history_)
+        offerHistoryRescue(*history_, user_);
     done(MrCancel);
 }

@@ -1,6 +1,7 @@
 #include "ui/TinsertForm.h"
 
 #include "Class/TVXLog.h"
+#include "Component/HistoryFiling.h"
 #include "Component/MowerTypes.h"
 #include "Component/RecordDialogs.h"
 #include "Component/RecordFileName.h"
@@ -23,6 +24,10 @@
 namespace {
 
 constexpr int ListRowsShown = 10;
+
+// Set once a filing into the chosen record failed: the history, still here,
+// would be lost if the dialog were simply closed.
+constexpr const char* FilingFailed = "historyFilingFailed";
 
 // Which mower the history comes from: its serial number and its type's
 // prefix (the type code itself for a code without a type).
@@ -109,6 +114,7 @@ void TinsertForm::insertClick()
     case InsertResult::WriteFailed:
         // The dealer was told; the history stays here to be filed again.
         CLogger::instance().log("history not filed into " + machineId + ": its record file could not be written");
+        setProperty(FilingFailed, true);
         return;
     case InsertResult::NoRecord:
     case InsertResult::DateExists:
@@ -124,6 +130,10 @@ void TinsertForm::createClick()
 
 void TinsertForm::reject()
 {
+    // Closed after a filing failed: the history is offered as a .bin file
+    // rather than dropped.
+    if (property(FilingFailed).toBool() && history_)
+        offerHistoryRescue(*history_, user_);
     done(MrCancel);
 }
 

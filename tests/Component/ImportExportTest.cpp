@@ -341,6 +341,10 @@ TEST_F(FilingTest, AHistoryWhoseRecordCannotBeWrittenIsNotSaidToBeFiled)
     ASSERT_TRUE(list.Entries()[0]->EnsureLoaded());  // read before its file goes
     makeUnwritable(pathOf(0x0412ABCD));
     file(0x0412ABCD);
+    // The failure, then the offer to keep the history as a .bin file (declined).
+    ASSERT_EQ(user.boxes.size(), 2u);
+    EXPECT_EQ(user.boxes[1].text, appText(AppText::HistoryNotFiledSaveBin));
+    user.boxes.pop_back();
     EXPECT_TRUE(saidSaveFailed(user)) << "one box, and not \"New history insertion done\"";
     EXPECT_TRUE(traced("history not filed: its record file could not be written"));
     EXPECT_FALSE(traced("new log insert"));
