@@ -136,7 +136,8 @@ public:
     virtual std::optional<RecordCaption> recordOfMower(std::uint32_t) { return std::nullopt; }
 
     // Changes made by other programs on the same database. A socket that
-    // becomes readable when one is announced (-1: none ever are); the keys of
+    // becomes readable when one is announced (-1: none are, or the connection
+    // is broken: open() connects again); the keys of
     // the records changed since the last call, each once; `missed` when
     // announcements may have been lost (a broken connection): the caller then
     // lists again.

@@ -47,7 +47,7 @@ StoreResult ServerRecordStore::listen()
 
 int ServerRecordStore::changeSocket()
 {
-    return connection_ && listening_ ? PQsocket(connection_->raw()) : -1;
+    return connection_ && listening_ && connection_->connected() ? PQsocket(connection_->raw()) : -1;
 }
 
 std::vector<std::string> ServerRecordStore::takeChanges(bool& missed)

@@ -1,5 +1,7 @@
 #include "ui/TChildForm.h"
 
+#include "core/AppTexts.h"
+
 #include "Class/TVXLogTime.h"
 #include "Class/TVXMowerLog.h"
 #include "Component/RecordWindowTexts.h"
@@ -507,10 +509,13 @@ void TChildForm::showRecord()
 {
     // A memo the dealer has not touched shows the comment as it is now; one
     // he is typing in keeps his text.
+    bool typing = false;
     for (int i = 0; i < historyTabCount(pages_); ++i)
-        tabAt(i)->refreshComment();
+        typing = !tabAt(i)->refreshComment() || typing;
     showWholeRecord();
     refreshGeneralInformation();
+    if (typing)
+        user_.messageBox(MsgType::Information, appText(AppText::RecordChangedWhileTyping), MbOK);
 }
 
 void TChildForm::changeOwnerDataClick()

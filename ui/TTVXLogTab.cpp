@@ -140,13 +140,16 @@ void TTVXLogTab::commentStored()
         memo_->document()->setModified(false);
 }
 
-void TTVXLogTab::refreshComment()
+bool TTVXLogTab::refreshComment()
 {
-    if (!memo_ || memo_->document()->isModified())
-        return;
+    if (!memo_)
+        return true;
+    if (memo_->document()->isModified())
+        return false;
     const QString shown = QString::fromStdString(memoTextFromComment(history_.getComment()));
     if (memo_->toPlainText() != shown)
         memo_->showStored(shown);
+    return true;
 }
 
 QSize TTVXLogTab::machineSheetRoom() const

@@ -38,8 +38,8 @@ public:
     // The memo's text went into the history: it counts as untouched again.
     void commentStored();
     // Shows the history's comment as it is now, unless the dealer changed the
-    // memo since it was last stored.
-    void refreshComment();
+    // memo since it was last stored: false then (his text stays).
+    bool refreshComment();
 
     // The room the "Machine information" sheet has now, and the room at
     // which every group shows its contents whole without the sheet

@@ -1,5 +1,7 @@
 #include "ui/TTVXMainForm.h"
 
+#include "ui/LiveListFeed.h"
+
 #include "Class/TVXException.h"
 #include "Component/PgConnection.h"
 #include "Component/RecordWindows.h"
@@ -234,6 +236,11 @@ void TTVXMainForm::loadDatabase()
     } catch (const TVXDBFC_error& e) {
         CLogger::instance().log(e.what());
     }
+    // What the other PCs of a workshop change shows here as it happens.
+    liveFeed_ = new LiveListFeed(*recordStore_, *mowerList_,
+                                 [this] { return commandRunning() || QApplication::activeModalWidget() != nullptr; },
+                                 this);
+    liveFeed_->start();
 }
 
 namespace {
@@ -348,6 +355,9 @@ void TTVXMainForm::serverAttemptEnded(const StoreResult& result)
 
 TTVXMainForm::~TTVXMainForm()
 {
+    // The feed watches the store and the list, which go before the children.
+    delete liveFeed_;
+    liveFeed_ = nullptr;
     // An attempt to reach the server uses the store: it ends first.
     if (reconnectAttempt_ != nullptr) {
         reconnectAttempt_->wait();

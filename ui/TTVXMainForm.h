@@ -22,6 +22,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QThread;
+class LiveListFeed;
 class QTimer;
 class QMdiArea;
 class QRadioButton;
@@ -175,6 +176,7 @@ private:
     bool databaseOpen_ = false;
     // Before the list, which reads and writes through it.
     std::unique_ptr<RecordStore> recordStore_;
+    LiveListFeed* liveFeed_ = nullptr;
     // Runs while the server cannot be reached, or refuses the database after
     // it could not be reached; stopped once the database opens.
     QTimer* reconnectTimer_ = nullptr;

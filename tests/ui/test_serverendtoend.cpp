@@ -12,6 +12,7 @@
 #include "Component/TDBMowerList.h"
 #include "core/AppPaths.h"
 #include "support/RecordDialogDealer.h"
+#include "support/PgCluster.h"
 #include "support/RunCommand.h"
 #include "support/ScriptedUser.h"
 #include "support/SimulatorProcess.h"
@@ -31,15 +32,9 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string BuildDir = QUORVANE_BUILD_DIR;
-const std::string SourceDir = QUORVANE_SOURCE_DIR;
+using pgtest::SourceDir;
 
-std::string quoted(const std::string& text)
-{
-    std::string out = "'";
-    for (const char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using pgtest::quoted;
 
 std::string readBytes(const std::string& path)
 {
@@ -47,46 +42,7 @@ std::string readBytes(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A throwaway cluster (scripts/pg-cluster.sh) in a folder of its own, stopped
-// and removed with the object, so also when a check fails half way.
-class Cluster {
-public:
-    Cluster()
-    {
-        std::string pattern = "/tmp/qv-e2e-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr)
-            return;
-        parent_ = pattern;
-        // When root, the server runs as nobody: it must reach its folder.
-        ::chmod(parent_.c_str(), 0755);
-    }
-    ~Cluster()
-    {
-        if (started_)
-            runCommand(script("stop"));
-        if (!parent_.empty())
-            fs::remove_all(parent_);
-    }
-    Cluster(const Cluster&) = delete;
-    Cluster& operator=(const Cluster&) = delete;
-
-    bool start(std::string& output)
-    {
-        started_ = true;
-        const CommandRun run = runCommand(script("start"));
-        output = run.output;
-        return run.status == 0;
-    }
-    std::string uri() const { return "postgresql:///quorvane?host=" + parent_ + "/pg&user=quorvane"; }
-
-private:
-    std::string script(const std::string& action) const
-    {
-        return "bash " + quoted(SourceDir + "/scripts/pg-cluster.sh") + " " + action + " " + quoted(parent_ + "/pg");
-    }
-    std::string parent_;
-    bool started_ = false;
-};
+using pgtest::Cluster;
 
 }  // namespace
 
