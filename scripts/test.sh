@@ -14,7 +14,7 @@ bash scripts/install-deps.sh
 # A run broken off leaves no server running: ctest stops its cluster only
 # when it gets to its end, and a test that died leaves its own behind.
 stop_test_clusters() {
-    for dir in build/pg-test build/pg-test-stop-* build-asan/pg-test build-asan/pg-test-stop-*; do
+    for dir in build/pg-test build/pg-test-stop-* build-asan/pg-test build-asan/pg-test-stop-* build/demo-check/pg; do
         [ -e "$dir" ] && bash scripts/pg-cluster.sh stop "$dir"
     done
     return 0
