@@ -28,4 +28,6 @@ void AppSettings::writeTo(IniFile& ini) const
     ini.writeBool("COM", "AUTO", autoScan);
     ini.writeInteger("GENERAL", "LANGUAGE", language);
     ini.writeBool("GENERAL", "SORTBYNAME", sortByName);
+    if (dbServerChosen)
+        ini.writeString("FILEPATH", "DBSERVER", dbServer);
 }

@@ -591,6 +591,9 @@ void TTVXMainForm::createDialogs()
         targets.setPort = [this](const std::string& name) { setPort(name); };
         targets.autoScan = &autoScan;
         targets.language = &language;
+        targets.databaseFolder = databaseFolder_;
+        targets.databaseServer = databaseServer_;
+        targets.chosenDatabaseServer = &chosenDatabaseServer_;
         optionForm_ = new TTVXOptionForm(std::move(targets), this);
         optionForm_->hide();
     }
@@ -696,6 +699,11 @@ void TTVXMainForm::FormClose()
     settings.autoScan = autoScan;
     settings.language = language;
     settings.sortByName = sortByName();
+    // A database chosen in the options is the one of the next start.
+    if (chosenDatabaseServer_) {
+        settings.dbServer = *chosenDatabaseServer_;
+        settings.dbServerChosen = true;
+    }
     settings.writeTo(ini_);
 
     if (TDBMowerList* list = mowerList(); list && !list->SaveAll()) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -177,6 +178,9 @@ private:
     // Before the list, which reads and writes through it.
     std::unique_ptr<RecordStore> recordStore_;
     LiveListFeed* liveFeed_ = nullptr;
+    // The database the options dialog chose for the next start (DBSERVER;
+    // empty: the folder); none while it chose none.
+    std::optional<std::string> chosenDatabaseServer_;
     // Runs while the server cannot be reached, or refuses the database after
     // it could not be reached; stopped once the database opens.
     QTimer* reconnectTimer_ = nullptr;

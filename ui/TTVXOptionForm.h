@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Component/RecordStore.h"
 #include "link/PortChoice.h"
 
 #include <QDialog>
@@ -14,7 +15,10 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
+class QRadioButton;
+class QThread;
 
 // What the options dialog reads and sets in the main window.
 struct OptionTargets {
@@ -26,10 +30,22 @@ struct OptionTargets {
     std::uint8_t* language = nullptr;
     // Whether a port's device is there: the port in use is offered while it is.
     std::function<bool(const std::string&)> portExists = portDeviceExists;
+    // The database in use: its folder, shown beside the folder choice, and
+    // its server's URI, [FILEPATH] DBSERVER as read at start (empty: the folder).
+    std::string databaseFolder;
+    std::string databaseServer;
+    // Set on OK once the dealer chose another database than the one in use
+    // (or changed an earlier choice): DBSERVER as it is to be written at
+    // close, empty for the folder. It takes effect at the next start. A URI
+    // that serverUriRefusal refuses is never set: OK says why, and the
+    // dialog stays open with nothing stored.
+    std::optional<std::string>* chosenDatabaseServer = nullptr;
 };
 
 // The options dialog: how the link finds the mower's port (a scan of every
-// free port, or the one port chosen here) and the language of the program.
+// free port, or the one port chosen here), the language of the program and
+// its database (the folder, or the workshop's server, which the dealer can
+// try from here without leaving the dialog).
 //
 // One instance serves every showing: it is built at start-up and never
 // rebuilt, so Abort leaves the controls as the dealer left them and the next
@@ -45,6 +61,28 @@ public:
     // free port, which is made current. With no port to list nothing is
     // selected and the current port stays.
     explicit TTVXOptionForm(OptionTargets targets, QWidget* parent = nullptr);
+    // Waits for a server test that still runs (at most the connection timeout).
+    ~TTVXOptionForm() override;
+
+    // What a test of a server found: its version and number of records, or
+    // why it cannot be used.
+    struct ServerTest {
+        StoreResult result;
+        std::string version;
+        long long records = 0;
+    };
+    // Why the text cannot be the server's URI, in the dealer's language, found
+    // without connecting: not a postgresql:// URI, not one that parses, or one
+    // that holds a password. Empty when it can be.
+    static std::string serverUriRefusal(const std::string& uri);
+    // Opens the server's database and counts its records: the Test button's
+    // work, which blocks up to the connection timeout, so it runs on a thread
+    // of its own. The URI passed serverUriRefusal.
+    static ServerTest testServer(const std::string& uri);
+    // The line under the URI that tells what a test found, in the dealer's language.
+    static std::string serverTestText(const ServerTest& test);
+    // Whether a server test runs now; its button is disabled meanwhile.
+    bool testingServer() const { return serverTestRun_ != nullptr; }
 
 public slots:
     // Reads the free ports again (with the port in use, as above); the
@@ -57,6 +95,8 @@ private slots:
     void autoScanCheckBoxToggled(bool checked);
     void LanguageComboBoxChange(int index);
     void OKButtClick();
+    void databaseChoiceChanged();
+    void testServerButtClick();
 
 private:
     void buildLayout();
@@ -67,6 +107,10 @@ private:
     // returns its index.
     int fillPortList(std::vector<std::string> ports, const std::string& wanted);
     void storePort(const std::string& name);
+    void buildDatabasePart();
+    // DBSERVER as the controls say: the URI, or empty for the folder.
+    std::string databaseChoice() const;
+    void showServerTestText(const std::string& text);
 
     OptionTargets targets_;
     // The language of the running program; a new one shows at the next start.
@@ -82,6 +126,16 @@ private:
     QGroupBox* LanguageGroupBox_ = nullptr;
     QComboBox* LanguageComboBox_ = nullptr;
     QLabel* languageNoteLabel_ = nullptr;
+    QGroupBox* DatabaseGroupBox_ = nullptr;
+    QRadioButton* folderRadioButt_ = nullptr;
+    QLineEdit* folderEdit_ = nullptr;
+    QRadioButton* serverRadioButt_ = nullptr;
+    QLineEdit* serverEdit_ = nullptr;
+    QPushButton* testServerButt_ = nullptr;
+    QLabel* serverTestLabel_ = nullptr;
+    QLabel* databaseNoteLabel_ = nullptr;
+    // The test under way, if any.
+    QThread* serverTestRun_ = nullptr;
     QPushButton* OKButt_ = nullptr;
     QPushButton* exitButt_ = nullptr;
 };

@@ -12,6 +12,10 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 #include <csignal>
@@ -79,6 +83,33 @@ private slots:
         const std::string log = readFile(dir.filePath("quorvane.log"));
         const std::string firstLine = log.substr(0, log.find('\n'));
         QVERIFY(firstLine.size() > 16 && firstLine.substr(firstLine.size() - 16) == "Starting program");
+    }
+
+    void aServerChosenInTheOptionsIsWrittenForTheNextStart()
+    {
+        QTemporaryDir dir;
+        const AppPaths paths = AppPaths::inFolder(dir.path().toStdString());
+        ScriptedUser user;
+        const std::string uri = "postgresql://quorvane@workshop.example/shop";
+        {
+            TTVXMainForm form(paths, &user);
+            form.createDialogs();
+            // The dialog is modal: it is answered once it shows.
+            QTimer::singleShot(0, [&]() {
+                QDialog* options = form.findChild<QDialog*>("TVXOptionForm");
+                QVERIFY(options);
+                QTRY_VERIFY(options->isVisible());
+                options->findChild<QRadioButton*>("serverRadioButt")->setChecked(true);
+                options->findChild<QLineEdit*>("serverEdit")->setText(QString::fromStdString(uri));
+                options->findChild<QPushButton*>("OKButt")->click();
+            });
+            form.findChild<QAction*>("configMenuItem")->trigger();
+            QVERIFY(form.mowerList());  // this run keeps its folder
+            form.close();
+        }
+        const std::string ini = readFile(dir.filePath("quorvane.INI"));
+        QVERIFY2(ini.find("DBSERVER=" + uri) != std::string::npos, ini.c_str());
+        QVERIFY(ini.find("DBPATH") == std::string::npos);
     }
 
     void storedSettingsAreApplied()

@@ -32,23 +32,22 @@ struct FakeMainWindow {
 
     OptionTargets targets()
     {
-        OptionTargets targets {
-            [this] {
-                ++listings;
-                if (listingFails)
-                    throw EComPort("/sys/class/tty: cannot read");
-                return freePorts;
-            },
-            [this] { return port; },
-            [this](const std::string& name) {
-                portsSet.push_back(name);
-                port = name;
-                if (setPortFails)
-                    throw EComPort(name + ": cannot open");
-            },
-            &autoScan,
-            &language,
+        OptionTargets targets;
+        targets.listFreePorts = [this] {
+            ++listings;
+            if (listingFails)
+                throw EComPort("/sys/class/tty: cannot read");
+            return freePorts;
         };
+        targets.currentPort = [this] { return port; };
+        targets.setPort = [this](const std::string& name) {
+            portsSet.push_back(name);
+            port = name;
+            if (setPortFails)
+                throw EComPort(name + ": cannot open");
+        };
+        targets.autoScan = &autoScan;
+        targets.language = &language;
         targets.portExists = [this](const std::string& name) { return devices.count(name) > 0; };
         return targets;
     }
@@ -315,8 +314,8 @@ private slots:
         form.open();
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
-        const char* order[] = {"autoScanCheckBox", "portListComboBox", "refreshPortsButt",
-                               "LanguageComboBox", "OKButt", "exitButt", "autoScanCheckBox"};
+        const char* order[] = {"autoScanCheckBox", "portListComboBox", "refreshPortsButt", "LanguageComboBox",
+                               "folderRadioButt", "OKButt", "exitButt", "autoScanCheckBox"};
         QCOMPARE(QApplication::focusWidget()->objectName(), QString(order[0]));
         for (std::size_t i = 1; i < std::size(order); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
