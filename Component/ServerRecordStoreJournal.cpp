@@ -79,9 +79,15 @@ StoreResult ServerRecordStore::journalChange(std::uint32_t nameSerial, const std
                                              const RecordRows* before, const RecordRows* after, std::int64_t undoes,
                                              std::int64_t* change)
 {
+    // A record written as it was (every opened record at the end of a run)
+    // is no change: nothing to list or undo, nobody to tell.
+    if (!undoes && before && after && *before == *after)
+        return StoreResult::ok();
     const ChangeDescription what = describeChange(before, after);
     const std::string kind = undoes ? "undo" : what.kind;
-    const std::string detail = undoes ? "of change " + std::to_string(undoes) + ": " + what.detail : what.detail;
+    std::string detail = what.detail;
+    if (undoes)
+        detail = "of change " + std::to_string(undoes) + (what.detail.empty() ? "" : ": " + what.detail);
     const PgParam beforeParam = beforeBytes ? PgParam::bytea(*beforeBytes) : PgParam {pgtype::Bytea, {}, true};
     // A null before (a creation) is sent as no value at all.
     const char* const insertWithBefore =

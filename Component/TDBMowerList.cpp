@@ -14,6 +14,7 @@
 #include "core/UserInteraction.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <cstdlib>
 #include <new>
 
@@ -202,9 +203,20 @@ bool TDBMowerList::CatchUp()
     bool missed = false;
     const std::vector<std::string> keys = store_->takeChanges(missed);
     std::vector<RecordCaption> captions;
+    bool removed = false;
     if (missed) {
         if (!store_->list(captions))
             return false;  // the next announcement or reconnection tries again
+        // Records removed meanwhile (the undo of a creation) leave the list too.
+        std::unordered_set<std::string> listed;
+        for (const RecordCaption& caption : captions)
+            listed.insert(caption.key);
+        std::vector<std::string> gone;
+        for (const auto& mower : entries)
+            if (!listed.count(mower->GetFileName()))
+                gone.push_back(mower->GetFileName());
+        for (const std::string& key : gone)
+            removed = RemoveUnopened(key) || removed;
     } else {
         for (const std::string& key : keys) {
             RecordCaption caption;
@@ -212,7 +224,7 @@ bool TDBMowerList::CatchUp()
             if (read)
                 captions.push_back(std::move(caption));
             else if (read.status == StoreResult::Status::NotFound)
-                RemoveUnopened(key);
+                removed = RemoveUnopened(key) || removed;
         }
     }
     bool changed = false;
@@ -228,10 +240,10 @@ bool TDBMowerList::CatchUp()
     }
     if (added)
         Arrange();
-    return added || changed;
+    return added || changed || removed;
 }
 
-void TDBMowerList::RemoveUnopened(const std::string& key)
+bool TDBMowerList::RemoveUnopened(const std::string& key)
 {
     // A record removed elsewhere (the undo of its creation) leaves the list;
     // one whose window is open stays until the end of the run.
@@ -241,8 +253,9 @@ void TDBMowerList::RemoveUnopened(const std::string& key)
         CLogger::instance().log("record removed on another PC: " + key);
         entries.erase(it);
         Arrange();
-        return;
+        return true;
     }
+    return false;
 }
 
 InsertResult TDBMowerList::InsertLog(std::unique_ptr<TVXLog>& history)

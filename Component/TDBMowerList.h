@@ -132,7 +132,8 @@ private:
     // The record of that mower that another PC made since the list was read,
     // added to the list; null when there is none.
     TDBMower* CatchUpWithMower(std::uint32_t serial);
-    void RemoveUnopened(const std::string& key);
+    // False when no unopened entry has that key.
+    bool RemoveUnopened(const std::string& key);
     void PlaceTiles();
 
     void BuildSearchKeys();
