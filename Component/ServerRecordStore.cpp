@@ -652,6 +652,140 @@ StoreResult ServerRecordStore::create(TVXMowerLog& record, RecordCaption& captio
     return StoreResult::ok();
 }
 
+namespace {
+
+// A fill writes many rows a statement: a statement a row costs the server
+// more in parsing and planning than in writing the row. Statements of a
+// megabyte do best: larger ones cost the server more in handling their
+// memory than they save (and stay far below the 65535 parameters one may hold).
+constexpr std::size_t FillRowsPerStatement = 64;
+constexpr std::size_t FillBytesPerStatement = 1u << 20;
+
+struct FillRecord {
+    std::uint32_t nameSerial = 0;
+    RecordRows rows;
+    RecordCaption caption;
+};
+
+std::size_t bytesOfHistory(const HistoryRow& h)
+{
+    return h.infoHead.size() + h.sleepCopy.size() + h.image.size() + h.comment.size() + 48;
+}
+
+// "HEAD VALUES ($1, ..., $k), ($k+1, ...) TAIL": that many rows of that many columns.
+std::string insertOfRows(const char* head, std::size_t rows, std::size_t columns, const char* tail)
+{
+    std::string sql = head;
+    sql += " VALUES ";
+    std::size_t n = 0;
+    for (std::size_t r = 0; r < rows; ++r) {
+        sql += r ? ", (" : "(";
+        for (std::size_t c = 0; c < columns; ++c) {
+            if (c)
+                sql += ", ";
+            sql += '$';
+            sql += std::to_string(++n);
+        }
+        sql += ')';
+    }
+    sql += tail;
+    return sql;
+}
+
+// The records waiting in a fill, in their order, then their histories, in
+// the open transaction. False with the failed statement's result, or with
+// `taken` when a record's name was there already.
+bool writeFillRecords(PgConnection& db, const std::vector<FillRecord>& records, PgResult& failed, bool& taken)
+{
+    taken = false;
+    if (records.empty())
+        return true;
+    std::vector<PgParam> params;
+    params.reserve(records.size() * 15);
+    for (const FillRecord& r : records) {
+        params.push_back(PgParam::int8(r.nameSerial));
+        params.push_back(PgParam::int2(r.rows.format));
+        params.push_back(PgParam::bytea(r.rows.formatExtra));
+        params.push_back(PgParam::int8(r.rows.headerSerial));
+        params.push_back(PgParam::bytea(r.rows.name));
+        params.push_back(PgParam::bytea(r.rows.surname));
+        params.push_back(PgParam::bytea(r.rows.address));
+        params.push_back(PgParam::int2(r.rows.typeCode));
+        params.push_back(PgParam::int2(r.rows.idYear));
+        params.push_back(PgParam::int8(r.rows.idNumber));
+        params.push_back(PgParam::int2(r.rows.idSuffix));
+        params.push_back(PgParam::int8(r.caption.serialNumber));
+        params.push_back(PgParam::boolean(r.caption.newestHasAlarms));
+        params.push_back(PgParam::int4(r.caption.historyCount));
+        params.push_back(PgParam::int8(r.caption.checksum));
+    }
+    // The list order follows the order of the rows.
+    const std::string insertRecords = insertOfRows(
+        "INSERT INTO records (name_serial, format, format_extra, header_serial, owner_name, owner_surname,"
+        " owner_address, type_code, id_year, id_number, id_suffix, serial_number, newest_has_alarms,"
+        " history_count, checksum)",
+        records.size(), 15, " ON CONFLICT (name_serial) DO NOTHING");
+    PgResult written = db.exec(insertRecords.c_str(), params);
+    if (!written.ok()) {
+        failed = std::move(written);
+        return false;
+    }
+    if (written.affectedRows() != static_cast<long>(records.size())) {
+        taken = true;
+        return false;
+    }
+
+    std::size_t rows = 0;
+    std::size_t bytes = 0;
+    params.clear();
+    auto flush = [&] {
+        if (rows == 0)
+            return true;
+        const std::string insertHistories = insertOfRows(
+            "INSERT INTO histories (name_serial, position, info_head, date_year, date_month, date_day, date_hour,"
+            " date_minute, date_second, serial_number, bootloader_version, software_version, type_byte,"
+            " sleep_copy, image, comment)",
+            rows, 16, "");
+        PgResult added = db.exec(insertHistories.c_str(), params);
+        params.clear();
+        rows = 0;
+        bytes = 0;
+        if (added.ok())
+            return true;
+        failed = std::move(added);
+        return false;
+    };
+    for (const FillRecord& r : records) {
+        for (std::size_t i = 0; i < r.rows.histories.size(); ++i) {
+            const HistoryRow& h = r.rows.histories[i];
+            if (rows == FillRowsPerStatement || (rows > 0 && bytes + bytesOfHistory(h) > FillBytesPerStatement))
+                if (!flush())
+                    return false;
+            params.push_back(PgParam::int8(r.nameSerial));
+            params.push_back(PgParam::int4(static_cast<std::int32_t>(i)));
+            params.push_back(PgParam::bytea(h.infoHead));
+            params.push_back(PgParam::int4(h.date.year));
+            params.push_back(PgParam::int2(h.date.month));
+            params.push_back(PgParam::int2(h.date.day));
+            params.push_back(PgParam::int2(h.date.hour));
+            params.push_back(PgParam::int2(h.date.minute));
+            params.push_back(PgParam::int2(h.date.second));
+            params.push_back(PgParam::int8(h.serialNumber));
+            params.push_back(PgParam::int2(h.bootloaderVersion));
+            params.push_back(PgParam::int8(h.softwareVersion));
+            params.push_back(PgParam::int2(h.typeByte));
+            params.push_back(PgParam::bytea(h.sleepCopy));
+            params.push_back(PgParam::bytea(h.image));
+            params.push_back(PgParam::bytea(h.comment));
+            ++rows;
+            bytes += bytesOfHistory(h);
+        }
+    }
+    return flush();
+}
+
+}  // namespace
+
 StoreResult ServerRecordStore::fillEmptyWithFiles(const RecordFileSource& source)
 {
     if (StoreResult opened = open(); !opened)
@@ -672,33 +806,56 @@ StoreResult ServerRecordStore::fillEmptyWithFiles(const RecordFileSource& source
         return StoreResult::failed(Status::Refused, uri_ + ": holds a database already ("
                                                         + std::to_string(any.integer(0, 0)) + " records)");
     }
+    // The records wait here until there are enough of them for a statement.
+    std::vector<FillRecord> waiting;
+    std::size_t waitingBytes = 0;
+    std::map<std::uint32_t, bool> names;
+    auto writeWaiting = [&]() -> StoreResult {
+        PgResult failed;
+        bool taken = false;
+        if (!writeFillRecords(*connection_, waiting, failed, taken)) {
+            if (taken) {
+                rollback();
+                return StoreResult::failed(Status::Refused, uri_ + ": two records of one name");
+            }
+            return failure(failed, uri_);
+        }
+        waiting.clear();
+        waitingBytes = 0;
+        return StoreResult::ok();
+    };
     std::uint32_t nameSerial = 0;
     std::string bytes;
     while (source(nameSerial, bytes)) {
-        RecordRows rows;
-        RecordCaption written;
+        FillRecord next;
+        next.nameSerial = nameSerial;
         if (bytes.empty()) {
             // The source could not give its record.
             rollback();
             return StoreResult::failed(Status::Failed, serialHex(nameSerial) + ": no record to write");
         }
         try {
-            rows = splitRecordFile(bytes);
+            next.rows = splitRecordFile(bytes);
             // Bytes after the last history are no part of the record: the
             // checksum is that of the file the rows rebuild.
-            written = readRecordCaption(joinRecordFile(rows));
+            next.caption = readRecordCaption(joinRecordFile(next.rows));
         } catch (const TVXException& e) {
             rollback();
             return StoreResult::failed(Status::Refused, serialHex(nameSerial) + ": not a whole record: " + e.what());
         }
-        StoreResult done = writeRows(nameSerial, rows, written, true);
-        if (!done) {
+        if (!names.emplace(nameSerial, true).second) {
             rollback();
-            if (done.status == Status::Taken)
-                done = StoreResult::failed(Status::Refused, serialHex(nameSerial) + ": two records of this name");
-            return done;
+            return StoreResult::failed(Status::Refused, serialHex(nameSerial) + ": two records of this name");
         }
+        for (const HistoryRow& h : next.rows.histories)
+            waitingBytes += bytesOfHistory(h);
+        waiting.push_back(std::move(next));
+        if (waiting.size() == FillRowsPerStatement || waitingBytes >= FillBytesPerStatement)
+            if (StoreResult written = writeWaiting(); !written)
+                return written;
     }
+    if (StoreResult written = writeWaiting(); !written)
+        return written;
     if (!connection_->command("COMMIT", error))
         return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
     return StoreResult::ok();

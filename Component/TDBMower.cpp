@@ -490,6 +490,11 @@ bool TDBMower::Export()
     return true;
 }
 
+RecordStore& TDBMower::Store() const
+{
+    return owner.Store();
+}
+
 std::uint32_t TDBMower::GetSerial() const
 {
     const TVXMowerLog* record = Live();

@@ -161,6 +161,8 @@ public:
     TVXMowerLog& GetMowerHandle();
     const TVXMowerLog& GetMowerHandle() const;
     RecordWindow* GetChildForm() const { return childForm; }
+    // The store the record lives in.
+    RecordStore& Store() const;
 
     // What the list shows and searches, from the record when it is in memory,
     // from its caption otherwise.

@@ -244,6 +244,39 @@ TVXStringTable::LocalizedText texts(AppText text)
         return {"The history of %1 is back in the record.", "L'historique du %1 est de retour dans la fiche.",
                 "Lo storico del %1 è di nuovo nella scheda.", "De geschiedenis van %1 staat weer in de kaart.",
                 "Der Verlauf vom %1 ist wieder im Datensatz."};
+    case AppText::HistoryNotRestored:
+        return {"The history of %1 could not be restored.", "L'historique du %1 n'a pas pu être restauré.",
+                "Lo storico del %1 non ha potuto essere ripristinato.",
+                "De geschiedenis van %1 kon niet worden hersteld.",
+                "Der Verlauf vom %1 konnte nicht wiederhergestellt werden."};
+    case AppText::ChangeRecordCreated:
+        return {"Record created; histories: %1", "Fiche créée ; historiques : %1", "Scheda creata; storici: %1",
+                "Kaart aangemaakt; geschiedenissen: %1", "Datensatz angelegt; Verläufe: %1"};
+    case AppText::ChangeRecordRemoved:
+        return {"Record removed; histories: %1", "Fiche supprimée ; historiques : %1",
+                "Scheda eliminata; storici: %1", "Kaart verwijderd; geschiedenissen: %1",
+                "Datensatz entfernt; Verläufe: %1"};
+    case AppText::ChangeHistoryFiled:
+        return {"History filed: %1", "Historique classé : %1", "Storico archiviato: %1",
+                "Geschiedenis opgeslagen: %1", "Verlauf abgelegt: %1"};
+    case AppText::ChangeHistoriesFiled:
+        return {"Histories filed: %1", "Historiques classés : %1", "Storici archiviati: %1",
+                "Geschiedenissen opgeslagen: %1", "Verläufe abgelegt: %1"};
+    case AppText::ChangeHistoryDeleted:
+        return {"History deleted: %1", "Historique supprimé : %1", "Storico eliminato: %1",
+                "Geschiedenis verwijderd: %1", "Verlauf gelöscht: %1"};
+    case AppText::ChangeHistoriesDeleted:
+        return {"Histories deleted: %1", "Historiques supprimés : %1", "Storici eliminati: %1",
+                "Geschiedenissen verwijderd: %1", "Verläufe gelöscht: %1"};
+    case AppText::ChangeCommentEdited:
+        return {"Comment changed: %1", "Commentaire modifié : %1", "Commento modificato: %1",
+                "Opmerking gewijzigd: %1", "Kommentar geändert: %1"};
+    case AppText::ChangeOwnerData:
+        return {"Owner data changed", "Données du propriétaire modifiées", "Dati del proprietario modificati",
+                "Eigenaarsgegevens gewijzigd", "Besitzerdaten geändert"};
+    case AppText::ChangeUndo:
+        return {"Change %1 undone:", "Modification %1 annulée :", "Modifica %1 annullata:",
+                "Wijziging %1 ongedaan gemaakt:", "Änderung %1 rückgängig gemacht:"};
     case AppText::DatabasePart:
         return {"Database", "Base de données", "Database", "Database", "Datenbank"};
     case AppText::DatabaseFolderChoice:

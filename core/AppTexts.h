@@ -51,6 +51,16 @@ enum class AppText {
     ChangeHistoryRestore,   // the button that files a deleted history again
     ChangeHistoryEmpty,     // a database that keeps no journal (a folder)
     HistoryRestored,        // %1 the history's date
+    HistoryNotRestored,     // %1 the history's date; the reason, when the store gave one, was said before
+    ChangeRecordCreated,    // the journal dialog's changes: %1 the number of histories
+    ChangeRecordRemoved,    // %1 the number of histories
+    ChangeHistoryFiled,     // %1 the history's date
+    ChangeHistoriesFiled,   // %1 the dates
+    ChangeHistoryDeleted,   // %1 the history's date
+    ChangeHistoriesDeleted, // %1 the dates
+    ChangeCommentEdited,    // %1 the dates of the histories whose comment changed
+    ChangeOwnerData,        // owner data or machine identifier
+    ChangeUndo,             // %1 the change undone; what the undo did follows
     DatabasePart,           // the options dialog's part: the folder or a server
     DatabaseFolderChoice,
     DatabaseServerChoice,

@@ -7,8 +7,10 @@
 #include "Component/RecordWindowTexts.h"
 #include "Component/ServiceReport.h"
 #include "Component/TDBMower.h"
+#include "Component/TDBMowerList.h"
 #include "core/MessageNumbers.h"
 #include "report/ServiceReportPdf.h"
+#include "ui/ChangeHistoryDialog.h"
 #include "ui/Mnemonics.h"
 #include "ui/TTVXLogTab.h"
 #include "ui/TchangeODataForm.h"
@@ -304,6 +306,9 @@ void TChildForm::buildMenus()
     printServiceReport_->setShortcut(QKeySequence::Print);
     printServiceReport_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(printServiceReport_);
+    editionMenu_->addSeparator();
+    changeHistory_ = editionMenu_->addAction(QString(), this, &TChildForm::changeHistoryClick);
+    changeHistory_->setObjectName("changeHistoryMenuItem");
 
     tabPopup_ = new QMenu(this);
     tabPopup_->setObjectName("logTabPopup");
@@ -337,6 +342,7 @@ void TChildForm::setCaptions()
     copyData_->setText(items.add(uiText(Msg::CopyDataMenuItem)));
     serviceReport_->setText(items.add(QString::fromStdString(serviceReportMenuText())));
     printServiceReport_->setText(items.add(QString::fromStdString(printServiceReportMenuText())));
+    changeHistory_->setText(items.add(uiText(AppText::ChangeHistoryItem)));
 }
 
 void TChildForm::refreshGeneralInformation()
@@ -602,6 +608,20 @@ void TChildForm::printServiceReportClick()
     dialog.setObjectName("printServiceReportDialog");
     if (dialog.exec() == QDialog::Accepted)
         renderServiceReport(*tab, &printer, QString());
+}
+
+void TChildForm::changeHistoryClick()
+{
+    // A folder keeps no journal: the item stays, and says so when chosen,
+    // rather than standing greyed out without a reason.
+    RecordStore* store = &mower_.Store();
+    if (!store->keepsJournal()) {
+        user_.messageBox(MsgType::Information, appText(AppText::ChangeHistoryEmpty), MbOK);
+        return;
+    }
+    ChangeHistoryDialog dialog(mower_, *store, user_, this);
+    if (dialog.reload())
+        dialog.exec();
 }
 
 void TChildForm::updateActions()

@@ -15,6 +15,7 @@ class QPagedPaintDevice;
 class QTabWidget;
 class QToolButton;
 class QVBoxLayout;
+class RecordStore;
 class TDBMower;
 class TTVXLogTab;
 class TVXLog;
@@ -68,6 +69,9 @@ public slots:
     // tab): saved as a PDF file the user names, or printed.
     void serviceReportClick();
     void printServiceReportClick();
+    // The record's history of changes, where its database keeps one (a
+    // server); a message says that a folder keeps none.
+    void changeHistoryClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -133,5 +137,6 @@ private:
     QAction* copyData_ = nullptr;
     QAction* serviceReport_ = nullptr;
     QAction* printServiceReport_ = nullptr;
+    QAction* changeHistory_ = nullptr;
     QMenu* tabPopup_ = nullptr;
 };

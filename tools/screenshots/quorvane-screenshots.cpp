@@ -616,6 +616,8 @@ void renderLanguage(Shots& shots, int language, const QString& suffix, const std
         targets.setPort = [&port](const std::string& name) { port = name; };
         targets.autoScan = &autoScan;
         targets.language = &chosenLanguage;
+        // Where an installed program keeps its database, as a dealer sees it.
+        targets.databaseFolder = "/home/dealer/.local/share/quorvane/database";
         TTVXOptionForm options(std::move(targets), &form);
         options.show();
         shots.save(options, "options-" + suffix);
