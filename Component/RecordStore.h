@@ -105,10 +105,14 @@ public:
     // record since it was read, the history joins what it holds then (and
     // `joined` says that the record in memory should be read again). Nothing
     // is written when the record holds that date by then (DateExists).
+    // `before`, when given, is the record file of the record as it was read
+    // (without that history): a store shared with other PCs need not read it
+    // again while the record is locked.
     virtual StoreResult fileHistory(RecordCaption& caption, TVXMowerLog& record, const TVXLogTime& date,
-                                    bool& joined)
+                                    bool& joined, const std::string* before = nullptr)
     {
         (void)date;
+        (void)before;
         joined = false;
         return save(caption, record);
     }

@@ -36,7 +36,7 @@ public:
     // Under the record's row lock: a filing never meets a record changed by
     // another PC, it joins it.
     StoreResult fileHistory(RecordCaption& caption, TVXMowerLog& record, const TVXLogTime& date,
-                            bool& joined) override;
+                            bool& joined, const std::string* before = nullptr) override;
     StoreResult create(TVXMowerLog& record, RecordCaption& caption) override;
     StoreResult loadFile(RecordCaption& caption, std::string& fileBytes) override;
     // All records in one transaction: a copy that fails leaves the server empty.

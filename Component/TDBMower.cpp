@@ -251,9 +251,20 @@ InsertResult TDBMower::InsertLog(std::unique_ptr<TVXLog>& history)
         return InsertResult::DateExists;
     // The record files a copy: the caller keeps the history until it is stored.
     const std::string emptyRecord = EmptyRecordBytes();
+    // The record as it is, for the journal of a shared database (written
+    // here, not while the record is locked there).
+    std::string before;
+    if (owner.Store().keepsJournal()) {
+        try {
+            before = writeRecordFile(*mowerHandle);
+        } catch (const TVXWrite_error&) {
+            before.clear();  // the store reads it itself
+        }
+    }
     mowerHandle->insertLog(std::make_unique<TVXLog>(*history));
     bool joined = false;
-    const StoreResult filed = owner.Store().fileHistory(caption_, *mowerHandle, date, joined);
+    const StoreResult filed =
+        owner.Store().fileHistory(caption_, *mowerHandle, date, joined, before.empty() ? nullptr : &before);
     if (!filed) {
         TakeBack({date}, emptyRecord);
         if (filed.status == StoreResult::Status::DateExists) {

@@ -589,10 +589,11 @@ void runWriter(int index, const std::string& uri, std::latch& ready, Writer& out
             if (h.record->logs().count(date)) {
                 out.errors.push_back(h.caption.key + ": already holds a history of that date");
             } else {
+                const std::string before = writeRecordFile(*h.record);
                 h.record->insertLog(std::make_unique<TVXLog>(*histories[static_cast<std::size_t>(i)]));
                 const auto saving = Clock::now();
                 bool joined = false;
-                const StoreResult saved = store.fileHistory(h.caption, *h.record, date, joined);
+                const StoreResult saved = store.fileHistory(h.caption, *h.record, date, joined, &before);
                 filing.saveMs += msSince(saving);
                 if (saved) {
                     filing.filed = true;
