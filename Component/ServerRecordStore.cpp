@@ -101,6 +101,14 @@ StoreResult ServerRecordStore::failure(const PgResult& result, const std::string
     return StoreResult::failed(Status::Failed, reason);
 }
 
+StoreResult ServerRecordStore::statement(const char* sql)
+{
+    std::string error;
+    if (connection_->command(sql, error))
+        return StoreResult::ok();
+    return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+}
+
 void ServerRecordStore::rollback()
 {
     if (connection_ && connection_->connected()) {
@@ -324,9 +332,8 @@ StoreResult ServerRecordStore::readInSnapshot(RecordCaption& caption, std::strin
 {
     if (StoreResult reached = reach(); !reached)
         return reached;
-    std::string error;
-    if (!connection_->command("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"); !done)
+        return done;
     StoreResult read = readRecordFileBytes(nameSerialOf(caption), bytes);
     rollback();  // read only: nothing to keep
     return read;
@@ -529,8 +536,8 @@ StoreResult ServerRecordStore::save(RecordCaption& caption, TVXMowerLog& record)
     if (StoreResult reached = reach(); !reached)
         return reached;
     const std::uint32_t nameSerial = nameSerialOf(caption);
-    if (!connection_->command("BEGIN", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("BEGIN"); !done)
+        return done;
     // The row lock makes two PCs that save one record take turns; the second
     // finds the checksum changed and writes nothing.
     const PgResult current =
@@ -556,8 +563,8 @@ StoreResult ServerRecordStore::save(RecordCaption& caption, TVXMowerLog& record)
         return journalled;
     if (StoreResult done = writeRows(nameSerial, rows, written, false, &before); !done)
         return done;
-    if (!connection_->command("COMMIT", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("COMMIT"); !done)
+        return done;
     caption.checksum = written.checksum;
     return StoreResult::ok();
 }
@@ -573,8 +580,8 @@ StoreResult ServerRecordStore::fileHistory(RecordCaption& caption, TVXMowerLog& 
         return reached;
     const std::uint32_t nameSerial = nameSerialOf(caption);
     std::string error;
-    if (!connection_->command("BEGIN", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("BEGIN"); !done)
+        return done;
     const PgResult current =
         connection_->exec("SELECT checksum FROM records WHERE name_serial = $1 FOR UPDATE", {PgParam::int8(nameSerial)});
     if (!current.ok())
@@ -624,8 +631,8 @@ StoreResult ServerRecordStore::fileHistory(RecordCaption& caption, TVXMowerLog& 
         return journalled;
     if (StoreResult done = writeRows(nameSerial, rows, after, false, &before); !done)
         return done;
-    if (!connection_->command("COMMIT", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("COMMIT"); !done)
+        return done;
     // Joined: the record in memory is not what the store holds; whoever reads
     // it again gets the checksum that goes with it.
     if (!joined)
@@ -643,16 +650,16 @@ StoreResult ServerRecordStore::create(TVXMowerLog& record, RecordCaption& captio
         return StoreResult::failed(Status::Failed, serialHex(nameSerial) + ": " + error);
     if (StoreResult reached = reach(); !reached)
         return reached;
-    if (!connection_->command("BEGIN", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("BEGIN"); !done)
+        return done;
     if (StoreResult done = writeRows(nameSerial, rows, written, true); !done) {
         rollback();
         return done;
     }
     if (StoreResult journalled = journalChange(nameSerial, nullptr, nullptr, &rows, 0); !journalled)
         return journalled;
-    if (!connection_->command("COMMIT", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("COMMIT"); !done)
+        return done;
     caption = written;
     caption.key = serialHex(nameSerial);
     return StoreResult::ok();
@@ -862,8 +869,8 @@ StoreResult ServerRecordStore::fillEmptyWithFiles(const RecordFileSource& source
     }
     if (StoreResult written = writeWaiting(); !written)
         return written;
-    if (!connection_->command("COMMIT", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("COMMIT"); !done)
+        return done;
     return StoreResult::ok();
 }
 

@@ -72,6 +72,9 @@ private:
     // Connected (again, after a broken connection), or Unreachable.
     StoreResult reach();
     StoreResult failure(const PgResult& result, const std::string& what);
+    // A statement without parameters or rows (BEGIN, COMMIT); Unreachable
+    // when the connection broke.
+    StoreResult statement(const char* sql);
     // The record's rows and caption columns, written in the open transaction.
     // With the rows as they were (a save), only the histories that differ are written.
     StoreResult writeRows(std::uint32_t nameSerial, const RecordRows& rows, const RecordCaption& caption,

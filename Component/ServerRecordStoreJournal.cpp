@@ -38,9 +38,8 @@ JournalEntry entryOfRow(const PgResult& rows, int r)
 
 StoreResult ServerRecordStore::listen()
 {
-    std::string error;
-    if (!connection_->command((std::string("LISTEN ") + serverschema::ChangeChannel).c_str(), error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement((std::string("LISTEN ") + serverschema::ChangeChannel).c_str()); !done)
+        return done;
     listening_ = true;
     return StoreResult::ok();
 }
@@ -155,9 +154,8 @@ StoreResult ServerRecordStore::undo(std::int64_t change, JournalEntry& done)
 {
     if (StoreResult opened = open(); !opened)
         return opened;
-    std::string error;
-    if (!connection_->command("BEGIN", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("BEGIN"); !done)
+        return done;
     const PgResult row = connection_->exec("SELECT name_serial, before FROM journal WHERE change_id = $1",
                                            {PgParam::int8(change)});
     if (!row.ok())
@@ -212,8 +210,8 @@ StoreResult ServerRecordStore::undo(std::int64_t change, JournalEntry& done)
             return written;
         }
     }
-    if (!connection_->command("COMMIT", error))
-        return StoreResult::failed(connection_->connected() ? Status::Failed : Status::Unreachable, error);
+    if (StoreResult done = statement("COMMIT"); !done)
+        return done;
 
     std::vector<JournalEntry> entries;
     const PgResult entry = connection_->exec((std::string(SelectJournal) + " WHERE change_id = $1").c_str(),
